@@ -2,6 +2,9 @@
 #include "model/document.h"
 
 #include <cstdio>
+#include <utility>
+
+#include "model/file_io.h"
 
 namespace zarni {
 
@@ -31,9 +34,9 @@ std::array<int32_t, 16> PatchNet(const std::vector<Segment>& segments, const Pat
     const Segment& e1 = segments[patch.edge1];
     const Segment& e2 = segments[patch.edge2];
     const Segment& e3 = segments[patch.edge3];
-    return {{e0.p0, e0.p1, e0.p2, e0.p3,                     //
-             e2.p1, patch.inner11, patch.inner12, e3.p1,     //
-             e2.p2, patch.inner21, patch.inner22, e3.p2,     //
+    return {{e0.p0, e0.p1, e0.p2, e0.p3,                  //
+             e2.p1, patch.inner11, patch.inner12, e3.p1,  //
+             e2.p2, patch.inner21, patch.inner22, e3.p2,  //
              e1.p0, e1.p1, e1.p2, e1.p3}};
 }
 
@@ -118,8 +121,18 @@ void ClearDocument(Document& doc, Clipboard& clipboard) {
 }
 
 void RebuildObjectCaches(PatchObject& obj) {
-    obj.segmentCache.resize(obj.segments.size() * 12);
-    obj.patchCache.resize(obj.patches.size() * 48);
+    // Each cache is reallocated only when its size changes; a new large one gets huge pages.
+    for (auto [cache, size] : {std::pair{&obj.segmentCache, obj.segments.size() * 12},
+                               std::pair{&obj.patchCache, obj.patches.size() * 48}}) {
+        if (cache->size() == size) continue;
+        if (cache->capacity() < size) {
+            std::vector<float> fresh;
+            fresh.reserve(size);
+            AdviseHugePages(fresh.data(), size * sizeof(float));
+            *cache = std::move(fresh);
+        }
+        cache->resize(size);
+    }
     float* out = obj.segmentCache.data();
     const ControlPoint* pts = obj.points.data();
     for (const Segment& s : obj.segments) {
@@ -150,7 +163,8 @@ void ClearPointSelection(Document& doc) {
 }
 
 void ResetBackPictureSlots(Document& doc) {
-    for (BackPictureSlot& slot : doc.backPictures) slot = BackPictureSlot{};
+    for (BackPictureSlot& slot : doc.backPictures)
+        slot = BackPictureSlot{};
     doc.backPictures[kBackFront].position.z = -2.0f;
     doc.backPictures[kBackBack].position.z = 2.0f;
     doc.backPictures[kBackLeft].position.x = 2.0f;
@@ -173,8 +187,8 @@ void RecomputePivot(Document& doc, const EditSwitches& sw) {
         ++n;
     }
     if (n == 0) return;
-    doc.pivot = Vec3{static_cast<float>(sx / n), static_cast<float>(sy / n),
-                     static_cast<float>(sz / n)};
+    doc.pivot =
+        Vec3{static_cast<float>(sx / n), static_cast<float>(sy / n), static_cast<float>(sz / n)};
 }
 
 void DocumentChanged(Document& doc, const EditSwitches& sw) {

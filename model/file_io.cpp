@@ -1,6 +1,8 @@
 // Safe file writing and whole-file reading.
 #include "model/file_io.h"
 
+#include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,7 +15,9 @@ namespace zarni {
 
 namespace {
 
-std::string ErrnoText() { return std::strerror(errno); }
+std::string ErrnoText() {
+    return std::strerror(errno);
+}
 
 void SetWhy(std::string* why, const std::string& text) {
     if (why) *why = text;
@@ -73,6 +77,44 @@ bool WriteFileAtomically(const std::string& path, const std::function<bool(std::
     return true;
 }
 
+FileBytes::~FileBytes() {
+    if (mapped_) munmap(mapped_, mappedSize_);
+}
+
+bool FileBytes::Open(const std::string& path, std::string* why) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        SetWhy(why, "cannot open " + path + ": " + ErrnoText());
+        return false;
+    }
+    struct stat st;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+        void* p = mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ,
+                       MAP_PRIVATE | MAP_POPULATE, fd, 0);
+        if (p != MAP_FAILED) {
+            close(fd);
+            mapped_ = p;
+            mappedSize_ = static_cast<size_t>(st.st_size);
+            return true;
+        }
+    }
+    close(fd);
+    return ReadWholeFile(path, buffer_, why);
+}
+
+void AdviseHugePages(const void* data, size_t bytes) {
+#ifdef MADV_HUGEPAGE
+    constexpr uintptr_t kHuge = uintptr_t{2} << 20;
+    if (bytes < 2 * kHuge) return;
+    const auto begin = (reinterpret_cast<uintptr_t>(data) + kHuge - 1) & ~(kHuge - 1);
+    const auto end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(kHuge - 1);
+    if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#else
+    (void)data;
+    (void)bytes;
+#endif
+}
+
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::string* why) {
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (f == nullptr) {
@@ -89,7 +131,8 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string* why
     // Whatever is left (a pipe, or a file that grew) is read in pieces.
     char buffer[65536];
     size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, got);
+    while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+        bytes.append(buffer, got);
     const bool failed = std::ferror(f) != 0;
     std::fclose(f);
     if (failed) {

@@ -271,7 +271,9 @@ int Damaged(std::string* why, const std::string& text) {
     return kFileDamaged;
 }
 
-bool ParseObjectBody(ByteReader& r, PatchObject& obj) {
+// Reads one object's body; `indicesValid` tells whether every index it holds is in range.
+// The records are checked while they are read, when they are in the cache anyway.
+bool ParseObjectBody(ByteReader& r, PatchObject& obj, bool& indicesValid) {
     uint8_t nameLength = 0;
     if (!r.U8(nameLength) || !r.Text(nameLength, obj.name)) return false;
     uint8_t rgb[3], flags;
@@ -284,51 +286,69 @@ bool ParseObjectBody(ByteReader& r, PatchObject& obj) {
     }
     if (obj.windmillCount == 0) obj.windmillCount = 1;
 
+    // An index is valid when it is below the count; comparing as unsigned also refuses
+    // negative indices (anchors use any negative value for "none" and are tested apart).
     int32_t n = 0;
     if (!r.Count(n, kPointBytes)) return false;
-    obj.points.resize(n);
+    const auto pointCount = static_cast<uint32_t>(n);
+    bool valid = true;
+    obj.points.reserve(n);
+    AdviseHugePages(obj.points.data(), obj.points.capacity() * sizeof(ControlPoint));
     const char* d = r.Here();
-    for (ControlPoint& p : obj.points) {
+    for (int32_t i = 0; i < n; ++i, d += kPointBytes) {
+        ControlPoint p;
         std::memcpy(&p.x, d, 4);
         std::memcpy(&p.y, d + 4, 4);
         std::memcpy(&p.z, d + 8, 4);
         std::memcpy(&p.anchor, d + 12, 4);
         p.layer = static_cast<uint8_t>(d[16]);
-        d += kPointBytes;
+        valid &= p.anchor < n;
+        obj.points.push_back(p);
     }
     r.Skip(n * kPointBytes);
 
     if (!r.Count(n, kSegmentBytes)) return false;
-    obj.segments.resize(n);
+    const auto segmentCount = static_cast<uint32_t>(n);
+    obj.segments.reserve(n);
+    AdviseHugePages(obj.segments.data(), obj.segments.capacity() * sizeof(Segment));
     d = r.Here();
-    for (Segment& s : obj.segments) {
-        int32_t v[4];
+    for (int32_t i = 0; i < n; ++i, d += kSegmentBytes) {
+        uint32_t v[4];
         std::memcpy(v, d, sizeof v);
-        s.p0 = v[0];
-        s.p1 = v[1];
-        s.p2 = v[2];
-        s.p3 = v[3];
-        d += kSegmentBytes;
+        valid &=
+            (v[0] < pointCount) & (v[1] < pointCount) & (v[2] < pointCount) & (v[3] < pointCount);
+        Segment s;
+        s.p0 = static_cast<int32_t>(v[0]);
+        s.p1 = static_cast<int32_t>(v[1]);
+        s.p2 = static_cast<int32_t>(v[2]);
+        s.p3 = static_cast<int32_t>(v[3]);
+        obj.segments.push_back(s);
     }
     r.Skip(n * kSegmentBytes);
 
     if (!r.Count(n, kPatchBytes)) return false;
-    obj.patches.resize(n);
+    obj.patches.reserve(n);
+    AdviseHugePages(obj.patches.data(), obj.patches.capacity() * sizeof(Patch));
     d = r.Here();
-    for (Patch& q : obj.patches) {
-        int32_t v[8];
+    for (int32_t i = 0; i < n; ++i, d += kPatchBytes) {
+        uint32_t v[8];
         std::memcpy(v, d, sizeof v);
-        q.edge0 = v[0];
-        q.edge1 = v[1];
-        q.edge2 = v[2];
-        q.edge3 = v[3];
-        q.inner11 = v[4];
-        q.inner12 = v[5];
-        q.inner21 = v[6];
-        q.inner22 = v[7];
-        d += kPatchBytes;
+        valid &= (v[0] < segmentCount) & (v[1] < segmentCount) & (v[2] < segmentCount) &
+                 (v[3] < segmentCount) & (v[4] < pointCount) & (v[5] < pointCount) &
+                 (v[6] < pointCount) & (v[7] < pointCount);
+        Patch q;
+        q.edge0 = static_cast<int32_t>(v[0]);
+        q.edge1 = static_cast<int32_t>(v[1]);
+        q.edge2 = static_cast<int32_t>(v[2]);
+        q.edge3 = static_cast<int32_t>(v[3]);
+        q.inner11 = static_cast<int32_t>(v[4]);
+        q.inner12 = static_cast<int32_t>(v[5]);
+        q.inner21 = static_cast<int32_t>(v[6]);
+        q.inner22 = static_cast<int32_t>(v[7]);
+        obj.patches.push_back(q);
     }
     r.Skip(n * kPatchBytes);
+    indicesValid = valid;
     return true;
 }
 
@@ -432,14 +452,15 @@ int ParseBody(ByteReader& r, bool appending, ParsedFile& file, std::string* why)
             obj.windmillAxis = 0;
             continue;
         }
-        if (!ParseObjectBody(body, obj)) {
+        bool indicesValid = false;
+        if (!ParseObjectBody(body, obj, indicesValid)) {
             return Damaged(why, "object " + std::to_string(i) + " is cut short");
         }
         if (body.Left() != 0) {
             return Damaged(why, "object " + std::to_string(i) + " is shorter than its chunk says");
         }
         std::string bad;
-        if (!ObjectIndicesValid(obj, &bad)) {
+        if (!indicesValid && !ObjectIndicesValid(obj, &bad)) {
             return Damaged(why, "object " + std::to_string(i) + ": " + bad);
         }
         file.lastObjectChunk = i;
@@ -511,9 +532,11 @@ int WriteDocumentFile(const Document& doc, const std::string& path, std::string*
     return ok ? kFileOk : kFileCannotOpen;
 }
 
-int ReadDocumentBytes(Document& doc, EditSwitches& sw, Clipboard& clipboard,
-                      const std::string& bytes, const PictureLoader& loader, std::string* why) {
-    ByteReader r(bytes.data(), bytes.size());
+namespace {
+
+int ReadDocumentSpan(Document& doc, EditSwitches& sw, Clipboard& clipboard, const char* data,
+                     size_t size, const PictureLoader& loader, std::string* why) {
+    ByteReader r(data, size);
     if (int result = CheckMagic(r, why); result != kFileOk) return result;
     ParsedFile file;
     if (int result = ParseBody(r, false, file, why); result != kFileOk) return result;
@@ -575,8 +598,8 @@ int ReadDocumentBytes(Document& doc, EditSwitches& sw, Clipboard& clipboard,
     return kFileOk;
 }
 
-int AppendDocumentBytes(Document& doc, const std::string& bytes, std::string* why) {
-    ByteReader r(bytes.data(), bytes.size());
+int AppendDocumentSpan(Document& doc, const char* data, size_t size, std::string* why) {
+    ByteReader r(data, size);
     if (int result = CheckMagic(r, why); result != kFileOk) return result;
     ParsedFile file;
     if (int result = ParseBody(r, true, file, why); result != kFileOk) return result;
@@ -609,17 +632,28 @@ int AppendDocumentBytes(Document& doc, const std::string& bytes, std::string* wh
     return kFileOk;
 }
 
+}  // namespace
+
+int ReadDocumentBytes(Document& doc, EditSwitches& sw, Clipboard& clipboard,
+                      const std::string& bytes, const PictureLoader& loader, std::string* why) {
+    return ReadDocumentSpan(doc, sw, clipboard, bytes.data(), bytes.size(), loader, why);
+}
+
+int AppendDocumentBytes(Document& doc, const std::string& bytes, std::string* why) {
+    return AppendDocumentSpan(doc, bytes.data(), bytes.size(), why);
+}
+
 int ReadDocumentFile(Document& doc, EditSwitches& sw, Clipboard& clipboard, const std::string& path,
                      const PictureLoader& loader, std::string* why) {
-    std::string bytes;
-    if (!ReadWholeFile(path, bytes, why)) return kFileCannotOpen;
-    return ReadDocumentBytes(doc, sw, clipboard, bytes, loader, why);
+    FileBytes file;
+    if (!file.Open(path, why)) return kFileCannotOpen;
+    return ReadDocumentSpan(doc, sw, clipboard, file.data(), file.size(), loader, why);
 }
 
 int AppendDocumentFile(Document& doc, const std::string& path, std::string* why) {
-    std::string bytes;
-    if (!ReadWholeFile(path, bytes, why)) return kFileCannotOpen;
-    return AppendDocumentBytes(doc, bytes, why);
+    FileBytes file;
+    if (!file.Open(path, why)) return kFileCannotOpen;
+    return AppendDocumentSpan(doc, file.data(), file.size(), why);
 }
 
 const char* DocumentFileResultText(int result) {
