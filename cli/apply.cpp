@@ -42,7 +42,8 @@ OpArgs ParseOperation(const std::string& text) {
 
 bool OpArgs::Shape(const std::vector<size_t>& sizes, std::string* why) const {
     bool ok = groups.size() == sizes.size();
-    for (size_t g = 0; ok && g < sizes.size(); ++g) ok = groups[g].size() == sizes[g];
+    for (size_t g = 0; ok && g < sizes.size(); ++g)
+        ok = groups[g].size() == sizes[g];
     if (ok) return true;
     std::string want;
     for (size_t g = 0; g < sizes.size(); ++g) {
@@ -95,7 +96,8 @@ bool OpArgs::Flag(size_t group, size_t index, bool& out, std::string* why) const
 const std::map<std::string, OpHandler>& Operations() {
     static const std::map<std::string, OpHandler> table = [] {
         std::map<std::string, OpHandler> all = EditOperations();
-        for (auto& entry : ShapeOperations()) all.insert(entry);
+        for (auto& entry : ShapeOperations())
+            all.insert(entry);
         return all;
     }();
     return table;

@@ -1,1 +1,167 @@
-int main() { return 0; }
+// zarni-cli: inspect, export, re-save and script documents without the GUI.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cli/apply.h"
+#include "cli/document_json.h"
+#include "model/document.h"
+#include "model/native_file.h"
+#include "model/pov_export.h"
+#include "platform/profile.h"
+#include "shell/core/settings.h"
+
+namespace {
+
+using namespace zarni;
+
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+const char kUsage[] =
+    "usage:\n"
+    "  zarni-cli info DOC.zarni                      print the document as JSON\n"
+    "  zarni-cli export DOC.zarni OUT.pov|OUT.inc [--size WxH]\n"
+    "                                                write a POV-Ray scene or include file\n"
+    "  zarni-cli resave DOC.zarni OUT.zarni          read and write the document again\n"
+    "  zarni-cli apply IN.zarni|- OUT.zarni OP...    apply operations, write the result\n"
+    "                                                (- starts from a new document)\n";
+
+int Usage(const char* problem) {
+    if (problem) std::fprintf(stderr, "zarni-cli: %s\n", problem);
+    std::fputs(kUsage, stderr);
+    return kExitUsage;
+}
+
+int Failure(const std::string& text) {
+    std::fprintf(stderr, "zarni-cli: %s\n", text.c_str());
+    return kExitFailure;
+}
+
+// The state a freshly started program has: its settings applied to a new document.
+struct Session {
+    Settings settings;
+    Document doc;
+    EditSwitches sw;
+    Clipboard clipboard;
+
+    Session() : settings(LoadSettings(SettingsPath())), doc(NewDocument()) {
+        doc.view.fovy = settings.fovy;
+        doc.view.orthoAltitude.fill(settings.defaultAltitude);
+        sw.divLevel = settings.divLevel;
+        sw.backPictureVisible = settings.backPictureVisible;
+    }
+
+    bool Read(const std::string& path, std::string* why) {
+        std::string reason;
+        const int result = ReadDocumentFile(doc, sw, clipboard, path, {}, &reason);
+        if (result == kFileOk) return true;
+        *why = path + " " + DocumentFileResultText(result) + ": " + reason;
+        return false;
+    }
+};
+
+bool ParseSize(const char* text, int32_t& width, int32_t& height) {
+    char* end = nullptr;
+    const long w = std::strtol(text, &end, 10);
+    if (end == text || (*end != 'x' && *end != 'X')) return false;
+    const char* rest = end + 1;
+    const long h = std::strtol(rest, &end, 10);
+    if (end == rest || *end != '\0') return false;
+    if (w < 1 || h < 1 || w > 100000 || h > 100000) return false;
+    width = static_cast<int32_t>(w);
+    height = static_cast<int32_t>(h);
+    return true;
+}
+
+bool EndsWithNoCase(const std::string& text, const char* suffix) {
+    const size_t n = std::strlen(suffix);
+    return text.size() >= n && strcasecmp(text.c_str() + text.size() - n, suffix) == 0;
+}
+
+int Info(const std::vector<std::string>& args) {
+    if (args.size() != 1) return Usage("info takes one document");
+    Session s;
+    std::string why;
+    if (!s.Read(args[0], &why)) return Failure(why);
+    const std::string json = cli::DocumentJson(s.doc, s.sw);
+    std::fwrite(json.data(), 1, json.size(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : kExitFailure;
+}
+
+int Export(const std::vector<std::string>& args) {
+    std::vector<std::string> files;
+    int32_t width = 800, height = 560;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--size") {
+            if (i + 1 >= args.size() || !ParseSize(args[i + 1].c_str(), width, height)) {
+                return Usage("--size needs WIDTHxHEIGHT, e.g. 800x560");
+            }
+            ++i;
+        } else {
+            files.push_back(args[i]);
+        }
+    }
+    if (files.size() != 2) return Usage("export takes a document and an output file");
+    const std::string& out = files[1];
+    const bool scene = EndsWithNoCase(out, ".pov");
+    if (!scene && !EndsWithNoCase(out, ".inc")) {
+        return Usage("the output file must end in .pov (scene) or .inc (include)");
+    }
+    Session s;
+    std::string why;
+    if (!s.Read(files[0], &why)) return Failure(why);
+    int result;
+    if (scene) {
+        const SceneView view = DefaultSceneView(width, height, s.settings.defaultAltitude,
+                                                s.doc.view.fovy, s.settings.backColorRGBA);
+        result = ExportScene(s.doc, view, out, &why);
+    } else {
+        result = ExportInclude(s.doc, out, &why);
+    }
+    return result == 0 ? 0 : Failure(why);
+}
+
+int Resave(const std::vector<std::string>& args) {
+    if (args.size() != 2) return Usage("resave takes a document and an output file");
+    Session s;
+    std::string why;
+    if (!s.Read(args[0], &why)) return Failure(why);
+    if (WriteDocumentFile(s.doc, args[1], &why) != kFileOk) return Failure(why);
+    return 0;
+}
+
+int Apply(const std::vector<std::string>& args) {
+    if (args.size() < 2) return Usage("apply takes an input, an output and operations");
+    Session s;
+    std::string why;
+    if (args[0] != "-") {
+        if (!s.Read(args[0], &why)) return Failure(why);
+        // As after opening a document in the program, editing starts without a selection.
+        ClearPointSelection(s.doc);
+    }
+    cli::ApplyState state{s.doc, s.sw, s.clipboard};
+    const std::vector<std::string> ops(args.begin() + 2, args.end());
+    if (!cli::ApplyOperations(state, ops, &why)) return Failure(why);
+    if (WriteDocumentFile(s.doc, args[1], &why) != kFileOk) return Failure(why);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return Usage(nullptr);
+    const std::string command = argv[1];
+    const std::vector<std::string> args(argv + 2, argv + argc);
+    if (command == "info") return Info(args);
+    if (command == "export") return Export(args);
+    if (command == "resave") return Resave(args);
+    if (command == "apply") return Apply(args);
+    if (command == "--help" || command == "-h" || command == "help") {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    return Usage(("unknown command \"" + command + "\"").c_str());
+}

@@ -13,7 +13,9 @@ bool Fail(std::string* why, const std::string& text) {
     return false;
 }
 
-bool InRange(int32_t index, int32_t count) { return index >= 0 && index < count; }
+bool InRange(int32_t index, int32_t count) {
+    return index >= 0 && index < count;
+}
 
 // Entries inside [0, count) and no entry twice.
 bool SelectionListValid(const std::vector<int32_t>& list, int32_t count, const char* what,
@@ -60,14 +62,13 @@ bool ObjectIndicesValid(const PatchObject& obj, std::string* why) {
         for (int32_t e : {q.edge0, q.edge1, q.edge2, q.edge3}) {
             if (!InRange(e, ns)) {
                 return Fail(why, "patch " + std::to_string(i) + " uses segment " +
-                                     std::to_string(e) + " of " + std::to_string(ns) +
-                                     " segments");
+                                     std::to_string(e) + " of " + std::to_string(ns) + " segments");
             }
         }
         for (int32_t p : {q.inner11, q.inner12, q.inner21, q.inner22}) {
             if (!InRange(p, np)) {
-                return Fail(why, "patch " + std::to_string(i) + " uses point " +
-                                     std::to_string(p) + " of " + std::to_string(np) + " points");
+                return Fail(why, "patch " + std::to_string(i) + " uses point " + std::to_string(p) +
+                                     " of " + std::to_string(np) + " points");
             }
         }
     }

@@ -1,0 +1,47 @@
+// POV-Ray export: a complete ".pov" scene or an ".inc" include of the document's objects.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "model/document.h"
+
+namespace zarni {
+
+// What the scene file takes from the perspective view 0 and the scene drawing: the view's
+// pixel size and camera, the field of view, the clear colour and the three lights.
+struct SceneView {
+    int32_t width = 0;  // pixels
+    int32_t height = 0;
+    Vec3 eye;
+    Vec3 target;
+    Vec3 up{0.0f, 1.0f, 0.0f};
+    float fovy = 30.0f;  // degrees
+    std::array<float, 4> backColor{{0.0f, 0.0f, 0.0f, 1.0f}};
+    // The lights of the scene drawing; the homogeneous w that GL gets is not exported.
+    std::array<Vec3, 3> lightPositions{{{10.0f, -40.0f, 20.0f},  //
+                                        {-30.0f, 50.0f, 10.0f},
+                                        {50.0f, -90.0f, -90.0f}}};
+    std::array<std::array<float, 3>, 3> lightColors{{{{1.0f, 1.0f, 1.0f}},  //
+                                                     {{0.7f, 0.7f, 0.7f}},
+                                                     {{0.5f, 0.5f, 0.5f}}}};
+};
+
+// A freshly opened perspective view 0 (no pan, no pitch or yaw): the eye on the +z axis at
+// `altitude` looking at the origin with y up. Used where no live view exists (the CLI).
+SceneView DefaultSceneView(int32_t width, int32_t height, float altitude, float fovy,
+                           std::array<float, 4> backColor);
+
+// The exact bytes of the scene and include files. The document must satisfy its index
+// invariants (ObjectIndicesValid); stale or missing patch caches are tolerated.
+std::string SceneText(const Document& doc, const SceneView& view);
+std::string IncludeText(const Document& doc);
+
+// Write those bytes to `path`, replacing an old file only once everything was written.
+// 0 written; -1 the file could not be created or written (the reason in `why`).
+int ExportScene(const Document& doc, const SceneView& view, const std::string& path,
+                std::string* why = nullptr);
+int ExportInclude(const Document& doc, const std::string& path, std::string* why = nullptr);
+
+}  // namespace zarni

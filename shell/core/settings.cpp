@@ -1,0 +1,93 @@
+// Loading the start-up settings and writing them back.
+#include "shell/core/settings.h"
+
+#include <cmath>
+#include <limits>
+
+#include "platform/profile.h"
+
+namespace zarni {
+
+namespace {
+
+// Truncation toward zero, saturated so that absurd values read from a hand-edited file cannot
+// make the conversion undefined.
+int32_t TruncToInt32(double v) {
+    if (std::isnan(v)) return 0;
+    if (v <= static_cast<double>(std::numeric_limits<int32_t>::min())) {
+        return std::numeric_limits<int32_t>::min();
+    }
+    if (v >= static_cast<double>(std::numeric_limits<int32_t>::max())) {
+        return std::numeric_limits<int32_t>::max();
+    }
+    return static_cast<int32_t>(v);
+}
+
+uint32_t ColorByte(float c) {
+    if (!(c > 0.0f)) return 0;  // also NaN
+    if (c >= 1.0f) return 255;
+    return static_cast<uint32_t>(255.0 * static_cast<double>(c));
+}
+
+std::array<float, 3> ReadColor(const char* key, int32_t defaultValue, const std::string& path) {
+    return ColorFromValue(GetProfileInt("View", key, defaultValue, path));
+}
+
+bool WriteColor(const char* key, const std::array<float, 3>& rgb, const std::string& path) {
+    const uint32_t value = ColorValueFromFloats(rgb[0], rgb[1], rgb[2]);
+    return WriteProfileInt("View", key, static_cast<int32_t>(value), path);
+}
+
+}  // namespace
+
+uint32_t ColorValueFromFloats(float red, float green, float blue) {
+    return ColorByte(red) + 256u * ColorByte(green) + 65536u * ColorByte(blue);
+}
+
+Settings LoadSettings(const std::string& path) {
+    Settings s;
+    const std::array<float, 3> back = ReadColor("BackColor", kDefaultBackColor, path);
+    s.backColorRGBA = {{back[0], back[1], back[2], 1.0f}};
+    s.wireColor = ReadColor("WireColor", kDefaultWireColor, path);
+    s.handleColor = ReadColor("HandleColor", kDefaultHandleColor, path);
+    s.otherObjectColor = ReadColor("OtherObjectColor", kDefaultOtherObjectColor, path);
+    s.defaultAltitude = static_cast<float>(
+        GetProfileInt("View", "DefaultAltitude", kDefaultAltitudeTenths, path) / 10.0);
+    s.fovy = static_cast<float>(GetProfileInt("View", "Fovy", kDefaultFovy, path));
+    s.axesSize =
+        static_cast<float>(GetProfileInt("View", "AxesSize", kDefaultAxesSizeTenths, path) / 10.0);
+    s.synchronize = static_cast<int32_t>(GetProfileInt("View", "fSynchronize", 1, path));
+    s.divLevel = static_cast<int32_t>(GetProfileInt("DefaultValue", "DivLevel", 6, path));
+    s.backPictureVisible = static_cast<int32_t>(GetProfileInt("BackPicture", "Visible", 0, path));
+    s.controlFlags = static_cast<int32_t>(GetProfileInt("Control", "Flags", 0, path));
+    return s;
+}
+
+bool SaveViewSettings(const Settings& s, const std::string& path) {
+    const std::array<float, 3> back{{s.backColorRGBA[0], s.backColorRGBA[1], s.backColorRGBA[2]}};
+    bool ok = WriteColor("BackColor", back, path);
+    ok = WriteColor("WireColor", s.wireColor, path) && ok;
+    ok = WriteColor("HandleColor", s.handleColor, path) && ok;
+    ok = WriteColor("OtherObjectColor", s.otherObjectColor, path) && ok;
+    // 10.0, not 10.0f: the product must be exact for the truncation to behave as the page's.
+    ok = WriteProfileInt("View", "DefaultAltitude", TruncToInt32(10.0 * s.defaultAltitude), path) &&
+         ok;
+    ok = WriteProfileInt("View", "Fovy", TruncToInt32(s.fovy), path) && ok;
+    ok = WriteProfileInt("View", "AxesSize", TruncToInt32(10.0 * s.axesSize), path) && ok;
+    ok = WriteProfileInt("View", "fSynchronize", s.synchronize, path) && ok;
+    return ok;
+}
+
+bool SaveControlFlags(int32_t controlFlags, const std::string& path) {
+    return WriteProfileInt("Control", "Flags", controlFlags, path);
+}
+
+bool SaveBackPictureVisible(int32_t visible, const std::string& path) {
+    return WriteProfileInt("BackPicture", "Visible", visible, path);
+}
+
+bool SaveDivLevel(int32_t divLevel, const std::string& path) {
+    return WriteProfileInt("DefaultValue", "DivLevel", divLevel, path);
+}
+
+}  // namespace zarni
