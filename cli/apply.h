@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "model/document.h"
+#include "ops/extrude.h"
+#include "ops/lathe.h"
 
 namespace zarni::cli {
 
@@ -17,6 +19,9 @@ struct ApplyState {
     Document& doc;
     EditSwitches& sw;
     Clipboard& clipboard;
+    // The dialogs' last settings: Extrude and Lathe set them, LatheStep turns by them.
+    ExtrudeSettings extrude{};
+    LatheSettings lathe{};
 };
 
 // The arguments of one operation: its groups, each a list of comma-separated words.

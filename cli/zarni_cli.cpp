@@ -12,6 +12,7 @@
 #include "model/pov_export.h"
 #include "platform/profile.h"
 #include "shell/core/settings.h"
+#include "shell/core/shape_settings.h"
 
 namespace {
 
@@ -143,6 +144,8 @@ int Apply(const std::vector<std::string>& args) {
         ClearPointSelection(s.doc);
     }
     cli::ApplyState state{s.doc, s.sw, s.clipboard};
+    state.extrude = LoadExtrudeSettings(SettingsPath());
+    state.lathe = LoadLatheSettings(SettingsPath());
     const std::vector<std::string> ops(args.begin() + 2, args.end());
     if (!cli::ApplyOperations(state, ops, &why)) return Failure(why);
     if (WriteDocumentFile(s.doc, args[1], &why) != kFileOk) return Failure(why);

@@ -4,9 +4,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <dirent.h>
 #include <array>
+
+#include <algorithm>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "model/document.h"
 #include "model/file_io.h"
@@ -148,6 +154,95 @@ TEST_F(Cli, BadInputGivesAMessageAndNoOutput) {
     run = RunCli("export " + sample + " " + Path("none/out.inc"));
     EXPECT_EQ(run.status, 1);
     EXPECT_FALSE(run.err.empty());
+}
+
+TEST_F(Cli, ApplyRefusesBadScriptsAndWritesNothing) {
+    const std::string out = Path("out.zarni");
+    const struct {
+        const char* ops;
+        const char* message;
+    } cases[] = {
+        {"AddSphere Frobnicate", "unknown operation \"Frobnicate\""},
+        {"AddCircle4 SelectPoint:12", "point 12 does not exist"},
+        {"AddCircle4 SelectPoint:x", "\"x\" is not an integer"},
+        {"AddCircle4 AxisEdit:3,1", "the axis must be 0 (X), 1 (Y) or 2 (Z)"},
+        {"AddCircle4 AxisEdit:0,nan", "\"nan\" is not a number"},
+        {"AddCircle4 SelectNone AxisEdit:0,1", "needs an active point"},
+        {"AddCircle4 Lathe:2,0,1,19", "div 19 is not in 3..18"},
+        {"AppendCurveSegment:1:0,0,0:1,0,0:2,0,0:3,0,0", "no curve end to continue from"},
+        {"AppendCurveSegment:0:0,0,0:1,0,0:2,0,0", "wrong number of arguments"},
+        {"SetCurrentObject:1", "there is no object 1"},
+        {"Symmetry:16,1,1,0,0,0", "mirror flags 16 is not in 0..15"},
+        {"SelectAll:1", "takes no arguments"},
+    };
+    for (const auto& c : cases) {
+        const CliRun run = RunCli("apply - " + out + " " + c.ops);
+        EXPECT_EQ(run.status, 1) << c.ops;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << c.ops << ": " << run.err;
+        EXPECT_FALSE(Exists("out.zarni")) << c.ops;
+    }
+    EXPECT_EQ(RunCli("apply -").status, 2);
+}
+
+TEST_F(Cli, ApplyStartsFromTheFileWithoutItsSelection) {
+    ASSERT_EQ(RunCli("apply - " + Path("a.zarni") + " AddCircle4 CreateObject AddCircle8").status,
+              0);
+    // The input's current object is edited; opening a file clears the point selection first,
+    // so DeleteSelection deletes nothing until something is selected again.
+    ASSERT_EQ(RunCli("apply " + Path("a.zarni") + " " + Path("b.zarni") +
+                     " DeleteSelection SetCurrentObject:0 SelectPoint:3 DeleteSelection")
+                  .status,
+              0);
+    Document doc = NewDocument();
+    EditSwitches sw;
+    Clipboard clip;
+    ASSERT_EQ(ReadDocumentFile(doc, sw, clip, Path("b.zarni")), kFileOk);
+    ASSERT_EQ(doc.objectCount(), 2);
+    // The anchor goes with both arcs through it and their four handles.
+    EXPECT_EQ(doc.objects[0].pointCount(), 12 - 5);
+    EXPECT_EQ(doc.objects[0].segmentCount(), 2);
+    EXPECT_EQ(doc.objects[1].pointCount(), 24);
+    EXPECT_EQ(doc.currentObject, 0);
+}
+
+// Each script in tests/golden runs through `apply` from a new document; `info` of the result
+// must equal the stored JSON beside it. ZARNI_UPDATE_GOLDEN=1 rewrites the stored files.
+TEST_F(Cli, ApplyGoldenScripts) {
+    const std::string folder = std::string(ZARNI_SOURCE_DIR) + "/tests/golden";
+    std::vector<std::string> scripts;
+    if (DIR* dir = opendir(folder.c_str())) {
+        while (const dirent* e = readdir(dir)) {
+            const std::string name = e->d_name;
+            if (name.size() > 4 && name.compare(name.size() - 4, 4, ".ops") == 0) {
+                scripts.push_back(name.substr(0, name.size() - 4));
+            }
+        }
+        closedir(dir);
+    }
+    std::sort(scripts.begin(), scripts.end());
+    ASSERT_GE(scripts.size(), 4u);
+    const bool update = std::getenv("ZARNI_UPDATE_GOLDEN") != nullptr;
+    for (const std::string& script : scripts) {
+        std::ifstream in(folder + "/" + script + ".ops");
+        std::string line, ops;
+        while (std::getline(in, line)) {
+            if (line.empty() || line[0] == '#') continue;
+            ops += " " + line;
+        }
+        const std::string out = Path(script + ".zarni");
+        const CliRun applied = RunCli("apply - " + out + ops);
+        ASSERT_EQ(applied.status, 0) << script << ": " << applied.err;
+        const CliRun info = RunCli("info " + out);
+        ASSERT_EQ(info.status, 0) << script << ": " << info.err;
+        const std::string expectedPath = folder + "/" + script + ".json";
+        if (update) {
+            std::ofstream(expectedPath, std::ios::binary) << info.out;
+            continue;
+        }
+        std::string expected;
+        ASSERT_TRUE(ReadWholeFile(expectedPath, expected)) << expectedPath;
+        EXPECT_EQ(info.out, expected) << script;
+    }
 }
 
 }  // namespace
