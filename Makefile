@@ -19,8 +19,13 @@ debug: deps
 run: build
 	@scripts/run-sample.sh build/release
 
+# The GUI tests need a display: without one, the whole run goes under a private Xvfb.
 test: build
-	@cd build/release && ctest --output-on-failure -j $(JOBS)
+	@if [ -z "$$DISPLAY" ]; then \
+	  cd build/release && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j $(JOBS); \
+	else \
+	  cd build/release && ctest --output-on-failure -j $(JOBS); \
+	fi
 
 bench: build
 	@for b in build/release/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
