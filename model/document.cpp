@@ -1,6 +1,7 @@
 // Whole-document operations: objects are created, deleted, joined and cleared here.
 #include "model/document.h"
 
+#include <atomic>
 #include <cstdio>
 #include <utility>
 
@@ -121,6 +122,8 @@ void ClearDocument(Document& doc, Clipboard& clipboard) {
 }
 
 void RebuildObjectCaches(PatchObject& obj) {
+    static std::atomic<uint64_t> lastGeneration{0};
+    obj.cacheGeneration = ++lastGeneration;
     // Each cache is reallocated only when its size changes; a new large one gets huge pages.
     for (auto [cache, size] : {std::pair{&obj.segmentCache, obj.segments.size() * 12},
                                std::pair{&obj.patchCache, obj.patches.size() * 48}}) {

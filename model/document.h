@@ -79,6 +79,9 @@ struct PatchObject {
     // Derived: 12 floats a segment (p0..p3) and 48 a patch (its net), rebuilt, never stored.
     std::vector<float> segmentCache;
     std::vector<float> patchCache;
+    // A process-wide unique number given by each RebuildObjectCaches, so that geometry derived
+    // from the caches (the drawing layer's arrays) knows when to rebuild; 0 before the first.
+    uint64_t cacheGeneration = 0;
 
     int32_t pointCount() const { return static_cast<int32_t>(points.size()); }
     int32_t segmentCount() const { return static_cast<int32_t>(segments.size()); }

@@ -1,0 +1,63 @@
+// Curve segments and bicubic patches of one object, with every symmetry copy: through the GL
+// evaluators, or from vertex and normal arrays that keep the evaluated geometry between frames.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "model/document.h"
+
+namespace zarni {
+
+// The evaluated geometry of one object at one subdivision level: every segment as DivLevel + 1
+// vertices (drawn as lines), every patch as a (DivLevel + 1)^2 grid of vertices and normals
+// (drawn as triangles in the order the evaluator mesh makes them).
+struct ObjectArrays {
+    uint64_t generation = 0;  // PatchObject::cacheGeneration the arrays were built from
+    int32_t divLevel = 0;
+    size_t segmentCount = 0;
+    size_t patchCount = 0;
+    std::vector<float> curveVertices;      // 3 floats a vertex
+    std::vector<uint32_t> curveIndices;    // pairs, GL_LINES
+    std::vector<float> surfaceVertices;    // 3 floats a vertex
+    std::vector<float> surfaceNormals;     // 3 floats a vertex
+    std::vector<uint32_t> surfaceIndices;  // triples, GL_TRIANGLES
+};
+
+// Builds the arrays of `obj` at `divLevel` (no GL calls; usable without a context).
+void BuildObjectArrays(const PatchObject& obj, int32_t divLevel, ObjectArrays& out);
+
+// The arrays of every object of a document, by object index, rebuilt only when an object's
+// control caches were rebuilt (its `cacheGeneration` changed), its counts changed or the
+// subdivision level changed. One per GL context is not needed: the arrays are client memory.
+class GeometryCache {
+  public:
+    // The up-to-date arrays of object `index`.
+    const ObjectArrays& Get(size_t index, const PatchObject& obj, int32_t divLevel);
+    // Drops objects beyond `objectCount` (after deletions) and everything on Clear.
+    void Trim(size_t objectCount);
+    void Clear();
+    // How many times arrays were built since construction (tests watch it).
+    uint64_t buildCount() const { return builds_; }
+
+  private:
+    std::vector<ObjectArrays> objects_;
+    uint64_t builds_ = 0;
+};
+
+// Sets up the one-dimensional map grid and evaluates every segment of one copy as a line
+// strip of `divLevel` pieces.
+void EvalSegments(const PatchObject& obj, int32_t divLevel);
+// Sets up the two-dimensional grid and evaluates every patch of one copy filled.
+void EvalPatches(const PatchObject& obj, int32_t divLevel);
+
+// Every segment of every symmetry copy in the current colour. `arrays` null: the evaluators.
+void DrawObjectCurves(const PatchObject& obj, int32_t divLevel, const ObjectArrays* arrays);
+// Every patch of every symmetry copy with the current material (the caller lights it).
+void DrawObjectSurfaces(const PatchObject& obj, int32_t divLevel, const ObjectArrays* arrays);
+
+// The number of copies the symmetry settings of `obj` draw (1 when it has none).
+int32_t SymmetryCopyCount(const PatchObject& obj);
+
+}  // namespace zarni
