@@ -10,34 +10,14 @@
 
 #include "platform/profile.h"
 #include "shell/core/settings.h"
+#include "tests/core/temp_folder.h"
 
 namespace zarni {
 namespace {
 
-class TempFolder {
-  public:
-    TempFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "zarni-settings-XXXXXX").string();
-        path_ = mkdtemp(pattern.data());
-    }
-    ~TempFolder() { std::filesystem::remove_all(path_); }
-    std::string File(const std::string& name) const { return path_ + "/" + name; }
-
-  private:
-    std::string path_;
-};
-
-void Put(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string Get(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
+using testing_files::Get;
+using testing_files::Put;
+using testing_files::TempFolder;
 
 std::array<float, 3> Rgb(int r, int g, int b) {
     return {{static_cast<float>(r / 255.0), static_cast<float>(g / 255.0),
