@@ -1,0 +1,287 @@
+// Curves and patches of one object with every symmetry copy, through the evaluators or from
+// arrays of evaluated vertices kept between frames.
+#include "view/gl/surface.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace zarni {
+
+namespace {
+
+int32_t Steps(int32_t divLevel) {
+    return std::clamp(divLevel, 1, 20);
+}
+
+// Only the part of a cache that matches the object's counts is drawn, so a stale or missing
+// cache never reads past its end.
+size_t UsableSegments(const PatchObject& obj) {
+    return std::min(obj.segments.size(), obj.segmentCache.size() / 12);
+}
+size_t UsablePatches(const PatchObject& obj) {
+    return std::min(obj.patches.size(), obj.patchCache.size() / 48);
+}
+
+// The cubic through four control points at t, in the same operation order as the GL's own
+// one-dimensional evaluator, so both paths put curve vertices on the same pixels.
+void CubicAt(const float* cp, float t, float* out) {
+    const float s = 1.0f - t;
+    float bincoeff = 3.0f;
+    for (int k = 0; k < 3; ++k)
+        out[k] = s * cp[k] + bincoeff * t * cp[3 + k];
+    float powert = t * t;
+    bincoeff *= 2.0f;
+    bincoeff *= 0.5f;
+    for (int k = 0; k < 3; ++k)
+        out[k] = s * out[k] + bincoeff * powert * cp[6 + k];
+    powert *= t;
+    bincoeff *= 1.0f;
+    bincoeff *= 1.0f / 3.0f;
+    for (int k = 0; k < 3; ++k)
+        out[k] = s * out[k] + bincoeff * powert * cp[9 + k];
+}
+
+// de Casteljau on four 3-vectors: the point at t and the difference of the last two
+// intermediate points (the derivative up to a factor of 3).
+void CasteljauWithTangent(const float p[4][3], float t, float point[3], float tangent[3]) {
+    const float s = 1.0f - t;
+    float a[3][3], b[2][3];
+    for (int i = 0; i < 3; ++i)
+        for (int k = 0; k < 3; ++k)
+            a[i][k] = s * p[i][k] + t * p[i + 1][k];
+    for (int i = 0; i < 2; ++i)
+        for (int k = 0; k < 3; ++k)
+            b[i][k] = s * a[i][k] + t * a[i + 1][k];
+    for (int k = 0; k < 3; ++k) {
+        point[k] = s * b[0][k] + t * b[1][k];
+        tangent[k] = b[1][k] - b[0][k];
+    }
+}
+
+// A point of a patch net (rows along v, four positions along u in each) with the normal the
+// evaluator's automatic normals give: the normalised cross product of the u and v derivatives.
+void PatchPointAt(const float* net, float u, float v, float* point, float* normal) {
+    float rowPoint[4][3], rowTangent[4][3];
+    for (int r = 0; r < 4; ++r) {
+        float row[4][3];
+        for (int c = 0; c < 4; ++c)
+            for (int k = 0; k < 3; ++k)
+                row[c][k] = net[(r * 4 + c) * 3 + k];
+        CasteljauWithTangent(row, u, rowPoint[r], rowTangent[r]);
+    }
+    float dv[3], du[3], unused[3];
+    CasteljauWithTangent(rowPoint, v, point, dv);
+    CasteljauWithTangent(rowTangent, v, du, unused);
+    float n[3] = {du[1] * dv[2] - du[2] * dv[1], du[2] * dv[0] - du[0] * dv[2],
+                  du[0] * dv[1] - du[1] * dv[0]};
+    const float len2 = n[0] * n[0] + n[1] * n[1] + n[2] * n[2];
+    if (len2 > 0.0f) {
+        const float inv = 1.0f / std::sqrt(len2);
+        for (float& c : n)
+            c *= inv;
+    }
+    std::copy(n, n + 3, normal);
+}
+
+// Runs `draw` once for every symmetry copy: the move pass outside, the windmill turns inside
+// it and the mirror images innermost, each inside its own matrix push and pop.
+template <typename Draw>
+void ForEachSymmetryCopy(const PatchObject& obj, Draw draw) {
+    const bool move = (obj.mirrorFlags & kMirrorMove) != 0;
+    const int32_t n = obj.windmillCount;
+    const int32_t mirror = obj.mirrorFlags & 7;
+    for (int t = 0; t <= (move ? 1 : 0); ++t) {
+        glPushMatrix();
+        if (t == 1) glTranslatef(obj.moveX / 1000.0f, obj.moveY / 1000.0f, obj.moveZ / 1000.0f);
+        for (int32_t k = 0; k < n; ++k) {
+            glPushMatrix();
+            const float angle = static_cast<float>((k * 360) / n);
+            switch (obj.windmillAxis) {
+                case 1:
+                    glRotatef(angle, 1.0f, 0.0f, 0.0f);
+                    break;
+                case 2:
+                    glRotatef(angle, 0.0f, 1.0f, 0.0f);
+                    break;
+                case 3:
+                    glRotatef(angle, 0.0f, 0.0f, 1.0f);
+                    break;
+                default:
+                    break;
+            }
+            draw();
+            // Every non-empty subset of the mirror axes, X before Y before Z.
+            for (int32_t c = 1; c <= 7; ++c) {
+                if ((c & ~mirror) != 0) continue;
+                glPushMatrix();
+                glScalef(c & 1 ? -1.0f : 1.0f, c & 2 ? -1.0f : 1.0f, c & 4 ? -1.0f : 1.0f);
+                draw();
+                glPopMatrix();
+            }
+            glPopMatrix();
+        }
+        glPopMatrix();
+    }
+}
+
+void DrawCurveArrays(const ObjectArrays& a) {
+    if (a.curveIndices.empty()) return;
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, a.curveVertices.data());
+    glDrawElements(GL_LINES, static_cast<GLsizei>(a.curveIndices.size()), GL_UNSIGNED_INT,
+                   a.curveIndices.data());
+    glDisableClientState(GL_VERTEX_ARRAY);
+}
+
+void DrawSurfaceArrays(const ObjectArrays& a) {
+    if (a.surfaceIndices.empty()) return;
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, a.surfaceVertices.data());
+    glNormalPointer(GL_FLOAT, 0, a.surfaceNormals.data());
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(a.surfaceIndices.size()), GL_UNSIGNED_INT,
+                   a.surfaceIndices.data());
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+}
+
+}  // namespace
+
+void BuildObjectArrays(const PatchObject& obj, int32_t divLevel, ObjectArrays& out) {
+    const int32_t n = Steps(divLevel);
+    const size_t segments = UsableSegments(obj);
+    const size_t patches = UsablePatches(obj);
+    out.generation = obj.cacheGeneration;
+    out.divLevel = divLevel;
+    out.segmentCount = obj.segments.size();
+    out.patchCount = obj.patches.size();
+
+    // The grid parameters accumulate step by step, as the evaluator meshes do.
+    const float du = 1.0f / static_cast<float>(n);
+    std::vector<float> params(n + 1);
+    float u = 0.0f;
+    for (int32_t i = 0; i <= n; ++i, u += du)
+        params[i] = u;
+
+    const size_t curveStride = static_cast<size_t>(n) + 1;
+    out.curveVertices.resize(segments * curveStride * 3);
+    out.curveIndices.resize(segments * n * 2);
+    for (size_t s = 0; s < segments; ++s) {
+        const float* cp = obj.segmentCache.data() + 12 * s;
+        float* v = out.curveVertices.data() + s * curveStride * 3;
+        for (int32_t i = 0; i <= n; ++i)
+            CubicAt(cp, params[i], v + 3 * i);
+        uint32_t* idx = out.curveIndices.data() + s * n * 2;
+        const uint32_t base = static_cast<uint32_t>(s * curveStride);
+        for (int32_t i = 0; i < n; ++i) {
+            idx[2 * i] = base + i;
+            idx[2 * i + 1] = base + i + 1;
+        }
+    }
+
+    const size_t grid = curveStride * curveStride;
+    out.surfaceVertices.resize(patches * grid * 3);
+    out.surfaceNormals.resize(patches * grid * 3);
+    out.surfaceIndices.resize(patches * n * n * 6);
+    for (size_t p = 0; p < patches; ++p) {
+        const float* net = obj.patchCache.data() + 48 * p;
+        float* v = out.surfaceVertices.data() + p * grid * 3;
+        float* nm = out.surfaceNormals.data() + p * grid * 3;
+        for (int32_t j = 0; j <= n; ++j) {
+            for (int32_t i = 0; i <= n; ++i) {
+                const size_t at = (static_cast<size_t>(j) * curveStride + i) * 3;
+                PatchPointAt(net, params[i], params[j], v + at, nm + at);
+            }
+        }
+        // Row j of the mesh is a strip (u_i, v_j), (u_i, v_j+1), ...; its triangles keep the
+        // strip's vertex order.
+        uint32_t* idx = out.surfaceIndices.data() + p * n * n * 6;
+        const uint32_t base = static_cast<uint32_t>(p * grid);
+        for (int32_t j = 0; j < n; ++j) {
+            for (int32_t i = 0; i < n; ++i) {
+                const uint32_t a = base + j * curveStride + i;  // (i, j)
+                const uint32_t b = a + curveStride;             // (i, j + 1)
+                const uint32_t c = a + 1;                       // (i + 1, j)
+                const uint32_t d = b + 1;                       // (i + 1, j + 1)
+                *idx++ = a;
+                *idx++ = b;
+                *idx++ = c;
+                *idx++ = b;
+                *idx++ = d;
+                *idx++ = c;
+            }
+        }
+    }
+}
+
+const ObjectArrays& GeometryCache::Get(size_t index, const PatchObject& obj, int32_t divLevel) {
+    if (objects_.size() <= index) objects_.resize(index + 1);
+    ObjectArrays& a = objects_[index];
+    // Generation 0 means caches that never went through RebuildObjectCaches: build each time.
+    const bool fresh = obj.cacheGeneration != 0 && a.generation == obj.cacheGeneration &&
+                       a.divLevel == divLevel && a.segmentCount == obj.segments.size() &&
+                       a.patchCount == obj.patches.size();
+    if (!fresh) {
+        BuildObjectArrays(obj, divLevel, a);
+        ++builds_;
+    }
+    return a;
+}
+
+void GeometryCache::Trim(size_t objectCount) {
+    if (objects_.size() > objectCount) objects_.resize(objectCount);
+}
+
+void GeometryCache::Clear() {
+    objects_.clear();
+}
+
+void EvalSegments(const PatchObject& obj, int32_t divLevel) {
+    const int32_t n = Steps(divLevel);
+    glMapGrid1f(n, 0.0f, 1.0f);
+    const size_t count = UsableSegments(obj);
+    for (size_t i = 0; i < count; ++i) {
+        glMap1f(GL_MAP1_VERTEX_3, 0.0f, 1.0f, 3, 4, obj.segmentCache.data() + 12 * i);
+        glEvalMesh1(GL_LINE, 0, n);
+    }
+}
+
+void EvalPatches(const PatchObject& obj, int32_t divLevel) {
+    const int32_t n = Steps(divLevel);
+    glMapGrid2f(n, 0.0f, 1.0f, n, 0.0f, 1.0f);
+    const size_t count = UsablePatches(obj);
+    for (size_t i = 0; i < count; ++i) {
+        glMap2f(GL_MAP2_VERTEX_3, 0.0f, 1.0f, 3, 4, 0.0f, 1.0f, 12, 4,
+                obj.patchCache.data() + 48 * i);
+        glEvalMesh2(GL_FILL, 0, n, 0, n);
+    }
+}
+
+void DrawObjectCurves(const PatchObject& obj, int32_t divLevel, const ObjectArrays* arrays) {
+    if (arrays) {
+        ForEachSymmetryCopy(obj, [&] { DrawCurveArrays(*arrays); });
+    } else {
+        ForEachSymmetryCopy(obj, [&] { EvalSegments(obj, divLevel); });
+    }
+}
+
+void DrawObjectSurfaces(const PatchObject& obj, int32_t divLevel, const ObjectArrays* arrays) {
+    if (arrays) {
+        ForEachSymmetryCopy(obj, [&] { DrawSurfaceArrays(*arrays); });
+    } else {
+        ForEachSymmetryCopy(obj, [&] { EvalPatches(obj, divLevel); });
+    }
+}
+
+int32_t SymmetryCopyCount(const PatchObject& obj) {
+    const int32_t mirror = obj.mirrorFlags & 7;
+    int32_t mirrored = 1;
+    for (int32_t bit : {1, 2, 4})
+        if (mirror & bit) mirrored *= 2;
+    const int32_t passes = (obj.mirrorFlags & kMirrorMove) ? 2 : 1;
+    return passes * std::max(obj.windmillCount, 0) * mirrored;
+}
+
+}  // namespace zarni
