@@ -2,14 +2,17 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/apply.h"
 #include "cli/document_json.h"
 #include "model/document.h"
+#include "model/file_io.h"
 #include "model/native_file.h"
 #include "model/pov_export.h"
+#include "pictures/bitmap.h"
 #include "platform/profile.h"
 #include "shell/core/settings.h"
 #include "shell/core/shape_settings.h"
@@ -28,7 +31,8 @@ const char kUsage[] =
     "                                                write a POV-Ray scene or include file\n"
     "  zarni-cli resave DOC.zarni OUT.zarni          read and write the document again\n"
     "  zarni-cli apply IN.zarni|- OUT.zarni OP...    apply operations, write the result\n"
-    "                                                (- starts from a new document)\n";
+    "                                                (- starts from a new document)\n"
+    "  zarni-cli picture IN.bmp OUT.ppm              decode a BMP picture, write it as PPM\n";
 
 int Usage(const char* problem) {
     if (problem) std::fprintf(stderr, "zarni-cli: %s\n", problem);
@@ -152,6 +156,26 @@ int Apply(const std::vector<std::string>& args) {
     return 0;
 }
 
+// Decodes a picture as the program does for a background picture and writes it as a binary
+// PPM, top row first.
+int Picture(const std::vector<std::string>& args) {
+    if (args.size() != 2) return Usage("picture takes a BMP file and an output file");
+    std::string why;
+    const std::optional<BitmapImage> image = ReadBitmapFile(args[0], &why);
+    if (!image) return Failure(args[0] + " cannot be read as a picture: " + why);
+    const PicturePixels pixels = MakePicturePixels(*image);
+    const std::string header =
+        "P6\n" + std::to_string(pixels.width) + " " + std::to_string(pixels.height) + "\n255\n";
+    const bool ok = WriteFileAtomically(
+        args[1],
+        [&](std::FILE* f) {
+            return std::fwrite(header.data(), 1, header.size(), f) == header.size() &&
+                   std::fwrite(pixels.rgb.data(), 1, pixels.rgb.size(), f) == pixels.rgb.size();
+        },
+        &why);
+    return ok ? 0 : Failure(why);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -162,6 +186,7 @@ int main(int argc, char** argv) {
     if (command == "export") return Export(args);
     if (command == "resave") return Resave(args);
     if (command == "apply") return Apply(args);
+    if (command == "picture") return Picture(args);
     if (command == "--help" || command == "-h" || command == "help") {
         std::fputs(kUsage, stdout);
         return 0;
