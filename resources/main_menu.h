@@ -1,0 +1,22 @@
+// The main menu bar and the accelerator keys of the main window.
+#pragma once
+
+#include <wx/accel.h>
+#include <wx/menu.h>
+
+#include <vector>
+
+namespace zarni {
+
+// "&File", "&Edit" (ending in the "Model" sub-menu) and "&Other", with the fixed ids; Open,
+// Close and Open, Append, Undo and Redo are grayed for good.
+wxMenuBar* CreateMainMenuBar();
+
+// F1 Help, F2 Open (grayed, so never delivered), F3 Save As, Esc and Ctrl+X Exit.
+std::vector<wxAcceleratorEntry> MainAcceleratorEntries();
+
+// The command of a key press, or 0 when the key is none of the accelerators. `ctrl` etc. are
+// the modifiers held.
+int AcceleratorCommand(int keyCode, bool ctrl, bool shift, bool alt);
+
+}  // namespace zarni

@@ -1,0 +1,172 @@
+// The File commands, the shared save dialog and the documents that come in from the command
+// line and by dropping files.
+#include "shell/document_commands.h"
+
+#include <wx/filedlg.h>
+#include <wx/filename.h>
+#include <wx/msgdlg.h>
+
+#include "model/native_file.h"
+#include "model/pov_export.h"
+#include "shell/app_state.h"
+#include "shell/palette_strip.h"
+#include "shell/views.h"
+
+namespace zarni {
+
+namespace {
+
+void ReportError(wxWindow* owner, const std::string& text, const char* caption) {
+    wxMessageBox(wxString::FromUTF8(text), wxString::FromUTF8(caption), wxOK | wxICON_ERROR, owner);
+}
+
+std::string Reason(const std::string& why, int result) {
+    return why.empty() ? DocumentFileResultText(result) : why;
+}
+
+// What the scene file takes from view 0, the perspective view.
+SceneView SceneViewOfViewZero() {
+    AppState& app = App();
+    SceneView scene;
+    ViewSet* views = Views();
+    if (views && views->view(0)) {
+        ViewCamera camera = views->view(0)->camera;
+        UpdateCamera(camera);
+        scene.width = camera.width;
+        scene.height = camera.height;
+        scene.eye = camera.eye;
+        scene.target = camera.target;
+        scene.up = camera.up;
+    } else {
+        scene = DefaultSceneView(800, 560, app.settings.defaultAltitude, app.cameras.fovy,
+                                 app.settings.backColorRGBA);
+    }
+    scene.fovy = app.cameras.fovy;
+    scene.backColor = app.settings.backColorRGBA;
+    return scene;
+}
+
+}  // namespace
+
+void NewInstance() {
+    AppState& app = App();
+    if (app.startInstance) app.startInstance({});
+}
+
+bool SaveFileDialog(wxWindow* owner, const std::vector<FileFilter>& filters) {
+    FileDialogState& state = App().fileDialog;
+    if (state.startDir.empty()) state.startDir = wxGetCwd().utf8_string();
+    wxFileDialog dialog(
+        owner, wxString::FromUTF8("ファイルの保存"), wxString::FromUTF8(state.startDir), wxString(),
+        wxString::FromUTF8(WildcardFor(filters)), wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+    if (!state.fileName.empty()) dialog.SetPath(wxString::FromUTF8(state.fileName));
+    dialog.SetFilterIndex(DialogIndexFor(state.filterIndex, static_cast<int>(filters.size())));
+    const int result = dialog.ShowModal();
+    state.filterIndex = StoredIndexFor(dialog.GetFilterIndex());
+    if (result != wxID_OK) return false;
+    state.fileName = dialog.GetPath().utf8_string();
+    return !state.fileName.empty();
+}
+
+bool SaveAsCommand(wxWindow* owner) {
+    AppState& app = App();
+    if (!SaveFileDialog(owner, SaveAsFilters())) return false;
+    if (app.fileDialog.filterIndex != 1) return false;
+    app.fileDialog.fileName = ForceExtension(app.fileDialog.fileName, "zarni");
+    StoreCameraMemories(app.cameras, app.doc);
+    std::string why;
+    const int result = WriteDocumentFile(app.doc, app.fileDialog.fileName, &why);
+    if (result != kFileOk) {
+        ReportError(owner,
+                    "ファイルを保存できませんでした。\n" + app.fileDialog.fileName + "\n" +
+                        Reason(why, result),
+                    "ファイルの保存");
+        return false;
+    }
+    app.doc.modified = false;
+    return true;
+}
+
+void ExportCommand(wxWindow* owner) {
+    AppState& app = App();
+    if (!SaveFileDialog(owner, ExportFilters())) return;
+    const ExportKind kind = ExportKindFor(app.fileDialog.filterIndex);
+    if (kind == ExportKind::None) return;
+    app.fileDialog.fileName = ForceExtension(app.fileDialog.fileName, ExportExtension(kind));
+    std::string why;
+    const int result =
+        kind == ExportKind::Scene
+            ? ExportScene(app.doc, SceneViewOfViewZero(), app.fileDialog.fileName, &why)
+            : ExportInclude(app.doc, app.fileDialog.fileName, &why);
+    if (result != 0) {
+        ReportError(owner,
+                    "ファイルを書き出せませんでした。\n" + app.fileDialog.fileName + "\n" + why,
+                    "エクスポート");
+    }
+}
+
+bool ConfirmExit(wxWindow* owner) {
+    if (!App().doc.modified) return true;
+    wxMessageDialog question(owner, wxString::FromUTF8("データは変更されています\r\n保存しますか"),
+                             wxString::FromUTF8("保存の確認"),
+                             wxYES_NO | wxCANCEL | wxICON_EXCLAMATION);
+    switch (question.ShowModal()) {
+        case wxID_YES:
+            return SaveAsCommand(owner);
+        case wxID_NO:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool OpenCommandLineFile(wxWindow* owner, const std::string& path) {
+    AppState& app = App();
+    std::string why;
+    const int result = ReadDocumentFile(app.doc, app.sw, app.clipboard, path, {}, &why);
+    if (result != kFileOk) {
+        const std::string text =
+            "ファイルを読み込めませんでした。\n" + path + "\n" + Reason(why, result);
+        // Shown once the main window is up, not in the middle of start-up.
+        owner->CallAfter([owner, text] { ReportError(owner, text, "ファイルの読み込み"); });
+        return false;
+    }
+    app.cameras = CameraMemoriesFromDocument(app.doc);
+    ClearPointSelection(app.doc);
+    RedrawAllViews();
+    DocumentChanged(app.doc, app.sw);
+    return true;
+}
+
+int AppendDroppedFiles(wxWindow* owner, const std::vector<std::string>& paths) {
+    AppState& app = App();
+    int appended = 0;
+    std::string failures;
+    for (const std::string& path : paths) {
+        std::string why;
+        const int result = AppendDocumentFile(app.doc, path, &why);
+        if (result == kFileOk) {
+            ++appended;
+        } else {
+            failures += "\n" + path + ": " + Reason(why, result);
+        }
+    }
+    if (appended > 0) {
+        ClearPointSelection(app.doc);
+        RedrawAllViews();
+        DocumentChanged(app.doc, app.sw);
+        RedrawPalette();
+    }
+    if (!failures.empty()) {
+        const std::string text = "次のファイルは追加できませんでした。" + failures;
+        owner->CallAfter([owner, text] { ReportError(owner, text, "ファイルの追加"); });
+    }
+    return appended;
+}
+
+void OpenHelpText() {
+    AppState& app = App();
+    if (app.openWithDesktop) app.openWithDesktop(HelpFilePath(ExecutablePath()));
+}
+
+}  // namespace zarni

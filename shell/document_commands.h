@@ -1,0 +1,45 @@
+// The File commands: New, Save As, Export and Exit with the save dialog they share, and the
+// two ways documents come in: the command line and dropped files.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "shell/core/file_names.h"
+
+class wxWindow;
+
+namespace zarni {
+
+// Starts a second instance of the program with its own empty document.
+void NewInstance();
+
+// The shared save dialog with `filters`; true when a file name was confirmed, which is then in
+// App().fileDialog.fileName. The filter index is stored whether or not it was confirmed.
+bool SaveFileDialog(wxWindow* owner, const std::vector<FileFilter>& filters);
+
+// Save As: true when the document was written (then `modified` is clear). A cancelled
+// dialog or a failed write (reported in a message box) leaves `modified` as it was.
+bool SaveAsCommand(wxWindow* owner);
+
+// Export: the scene or include file by the filter chosen; a failed write is reported.
+void ExportCommand(wxWindow* owner);
+
+// Asks "保存の確認" when the document is modified. Returns false when the program keeps
+// running: Cancel, or Yes followed by a Save As that was cancelled or failed (the changes
+// would be lost otherwise). Returns true when the caller may end the program.
+bool ConfirmExit(wxWindow* owner);
+
+// Reads the file given on the command line; a file that cannot be read is reported and
+// leaves the document as it was. Returns whether it was read.
+bool OpenCommandLineFile(wxWindow* owner, const std::string& path);
+
+// Appends each dropped file in order, then clears the selection and marks the document
+// changed when at least one was appended. Files that could not be appended are reported
+// together in one message. Returns the number appended.
+int AppendDroppedFiles(wxWindow* owner, const std::vector<std::string>& paths);
+
+// Opens ReadMe.txt beside the executable with the desktop's default application.
+void OpenHelpText();
+
+}  // namespace zarni

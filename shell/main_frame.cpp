@@ -1,0 +1,283 @@
+// The main window: start-up order, command table, palette strip, view layout, dropped files,
+// the idle step and the exit path.
+#include "shell/main_frame.h"
+
+#include <wx/app.h>
+#include <wx/dcclient.h>
+#include <wx/dnd.h>
+#include <wx/settings.h>
+
+#include <algorithm>
+
+#include "ops/clipboard.h"
+#include "ops/primitives.h"
+#include "platform/profile.h"
+#include "resources/ids.h"
+#include "resources/main_menu.h"
+#include "shell/app_state.h"
+#include "shell/document_commands.h"
+#include "shell/key_filter.h"
+#include "shell/ui_font.h"
+#include "shell/version_dialog.h"
+
+namespace zarni {
+
+namespace {
+
+MainFrame* g_mainFrame = nullptr;
+
+// Every window that takes drops hands the names to the main window, in the order given.
+class FileDrop : public wxFileDropTarget {
+  public:
+    explicit FileDrop(MainFrame* frame) : frame_(frame) {}
+    bool OnDropFiles(wxCoord, wxCoord, const wxArrayString& names) override {
+        std::vector<std::string> paths;
+        for (const wxString& name : names)
+            paths.push_back(name.utf8_string());
+        frame_->OnFilesDropped(paths);
+        return true;
+    }
+
+  private:
+    MainFrame* frame_;
+};
+
+}  // namespace
+
+MainFrame* TheMainFrame() {
+    return g_mainFrame;
+}
+
+void RedrawPalette() {
+    if (g_mainFrame && g_mainFrame->palette()) g_mainFrame->palette()->Redraw();
+}
+
+MainFrame::MainFrame()
+    : wxFrame(nullptr, wxID_ANY, wxString::FromUTF8(App().mainCaption), wxDefaultPosition,
+              wxSize(800, 600), wxDEFAULT_FRAME_STYLE | wxCLIP_CHILDREN, "Zarni!") {
+    g_mainFrame = this;
+    AppState& app = App();
+    SetMenuBar(CreateMainMenuBar());
+    std::vector<wxAcceleratorEntry> keys = MainAcceleratorEntries();
+    SetAcceleratorTable(wxAcceleratorTable(static_cast<int>(keys.size()), keys.data()));
+    SetBackgroundStyle(wxBG_STYLE_PAINT);
+    SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE));
+
+    Bind(wxEVT_MENU, &MainFrame::OnCommand, this);
+    Bind(wxEVT_SIZE, &MainFrame::OnSize, this);
+    Bind(wxEVT_PAINT, &MainFrame::OnPaint, this);
+    Bind(wxEVT_ERASE_BACKGROUND, [](wxEraseEvent&) {});
+    Bind(wxEVT_IDLE, &MainFrame::OnIdle, this);
+    Bind(wxEVT_ACTIVATE, &MainFrame::OnActivate, this);
+    Bind(wxEVT_CLOSE_WINDOW, &MainFrame::OnClose, this);
+    Bind(wxEVT_SET_FOCUS, [this](wxFocusEvent& e) {
+        if (views_) views_->ClearPainting();
+        e.Skip();
+    });
+    for (const wxEventTypeTag<wxMouseEvent>& type :
+         {wxEVT_MOTION, wxEVT_LEFT_DOWN, wxEVT_LEFT_UP, wxEVT_RIGHT_DOWN, wxEVT_RIGHT_UP,
+          wxEVT_MIDDLE_DOWN, wxEVT_MIDDLE_UP}) {
+        Bind(type, &MainFrame::OnMouse, this);
+    }
+
+    // Start-up, in order: the UI font; the button swap (none exists here); the drop target;
+    // the settings; the views with the first object; the palette and object list (attached
+    // by their owners); the pivot; the hint window (attached by its owner).
+    CreateUiFont();
+    app.buttonsSwapped = false;
+    SetDropTarget(new FileDrop(this));
+    app.settingsPath = SettingsPath();
+    app.settings = LoadSettings(app.settingsPath);
+    app.sw = EditSwitches{};
+    // An out-of-range level from a hand-edited file would make the evaluators draw nothing or
+    // take forever; the level's own range is kept.
+    app.sw.divLevel = std::clamp(app.settings.divLevel, 1, 20);
+    app.sw.backPictureVisible = app.settings.backPictureVisible;
+    views_ = std::make_unique<ViewSet>(this);
+    for (int i = 0; i < ViewSet::kViews; ++i)
+        views_->view(i)->SetDropTarget(new FileDrop(this));
+    RecomputePivot(app.doc, app.sw);
+    app.doc.modified = false;
+    InstallKeyFilter(this);
+}
+
+MainFrame::~MainFrame() {
+    if (!closing_) Teardown();
+    views_.reset();
+    if (g_mainFrame == this) g_mainFrame = nullptr;
+}
+
+void MainFrame::SetPalette(std::unique_ptr<PaletteStrip> palette) {
+    palette_ = std::move(palette);
+    Refresh(false);
+}
+
+wxRect MainFrame::ViewArea() const {
+    wxRect area = GetClientRect();
+    const int strip = std::min(PaletteStrip::kHeight, area.height);
+    area.y += strip;
+    area.height -= strip;
+    return area;
+}
+
+void MainFrame::OnSize(wxSizeEvent&) {
+    if (views_ && !closing_) views_->LayoutViews(ViewArea());
+    RefreshRect(wxRect(0, 0, GetClientSize().x, PaletteStrip::kHeight), false);
+}
+
+void MainFrame::OnPaint(wxPaintEvent&) {
+    wxPaintDC dc(this);
+    if (palette_) {
+        palette_->Paint(dc);
+        return;
+    }
+    // The strip stays empty until the palette is attached.
+    dc.SetPen(*wxTRANSPARENT_PEN);
+    dc.SetBrush(wxBrush(GetBackgroundColour()));
+    dc.DrawRectangle(wxRect(GetClientSize()));
+}
+
+void MainFrame::OnMouse(wxMouseEvent& event) {
+    if (palette_) {
+        palette_->OnMouse(event);
+        return;
+    }
+    event.Skip();
+}
+
+void MainFrame::OnIdle(wxIdleEvent& event) {
+    if (views_ && !closing_) {
+        views_->IdleStep();
+        if (views_->dragState() == 0 && palette_) palette_->IdlePoll();
+    }
+    event.Skip();
+}
+
+void MainFrame::OnActivate(wxActivateEvent& event) {
+    if (event.GetActive() && views_ && !closing_) views_->RedrawAllViews();
+    event.Skip();
+}
+
+void MainFrame::OnClose(wxCloseEvent& event) {
+    if (closing_) {
+        Destroy();
+        return;
+    }
+    if (!ExitRoutine()) {
+        if (event.CanVeto()) {
+            event.Veto();
+            return;
+        }
+        // The session is ending and cannot wait for an answer.
+        Teardown();
+        Destroy();
+    }
+}
+
+bool MainFrame::ExitRoutine() {
+    if (closing_) return true;
+    if (!ConfirmExit(this)) return false;
+    Teardown();
+    Destroy();
+    return true;
+}
+
+void MainFrame::Teardown() {
+    if (closing_) return;
+    closing_ = true;
+    RemoveKeyFilter();
+    if (views_) {
+        views_->DestroyViews();
+        SetViews(nullptr);
+    }
+    palette_.reset();
+}
+
+void MainFrame::OnFilesDropped(const std::vector<std::string>& paths) {
+    if (closing_) return;
+    AppendDroppedFiles(this, paths);
+}
+
+void MainFrame::OnCommand(wxCommandEvent& event) {
+    if (closing_) return;
+    AppState& app = App();
+    switch (event.GetId()) {
+        case kCmdNew:
+            NewInstance();
+            break;
+        case kCmdOpen:
+        case kCmdAppend:
+            break;
+        case kCmdCloseAndOpen:
+            if (app.doc.modified && !SaveAsCommand(this)) break;
+            app.doc.modified = false;
+            break;
+        case kCmdSaveAs:
+            SaveAsCommand(this);
+            break;
+        case kCmdExport:
+            ExportCommand(this);
+            break;
+        case kCmdExit:
+            ExitRoutine();
+            break;
+        case kCmdUndo:
+        case kCmdRedo:
+            RedrawAllViews();
+            RedrawPalette();
+            break;
+        case kCmdCut:
+            CutSelection(app.doc, app.clipboard, app.sw);
+            RedrawAllViews();
+            RedrawPalette();
+            break;
+        case kCmdCopy:
+            CopySelection(app.doc, app.clipboard);
+            break;
+        case kCmdPaste:
+            PasteClipboard(app.doc, app.clipboard, app.sw);
+            RedrawAllViews();
+            RedrawPalette();
+            break;
+        case kCmdCircle4:
+        case kCmdCircle8:
+        case kCmdSphere:
+            if (event.GetId() == kCmdCircle4) AddCircle4(app.doc, app.sw);
+            if (event.GetId() == kCmdCircle8) AddCircle8(app.doc, app.sw);
+            if (event.GetId() == kCmdSphere) AddSphere(app.doc, app.sw);
+            RedrawAllViews();
+            RedrawPalette();
+            break;
+        case kCmdPreference:
+            if (showPreferences) showPreferences(this);
+            RedrawAllViews();
+            break;
+        case kCmdHelp:
+            OpenHelpText();
+            break;
+        case kCmdVersion:
+            ShowVersionDialog(this);
+            break;
+        default:
+            event.Skip();
+            break;
+    }
+}
+
+MainFrame* StartProgram(const std::vector<std::string>& arguments) {
+    AppState& app = App();
+    app.mainCaption = BuildMainCaption();
+    auto* frame = new MainFrame();
+    HandleCommandLine(
+        arguments, wxGetCwd().utf8_string(), [] { return App().doc.modified; },
+        [frame](const std::string& path) { OpenCommandLineFile(frame, path); },
+        [](const std::vector<std::string>& rest) {
+            if (App().startInstance) App().startInstance(rest);
+        });
+    frame->Show();
+    frame->Update();
+    if (wxTheApp) wxTheApp->SetTopWindow(frame);
+    return frame;
+}
+
+}  // namespace zarni

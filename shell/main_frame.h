@@ -1,0 +1,61 @@
+// The main window: menu and accelerator commands, the palette strip at the top, the views
+// below it, dropped files, the idle step and the exit path.
+#pragma once
+
+#include <wx/frame.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "shell/palette_strip.h"
+#include "shell/views.h"
+
+namespace zarni {
+
+class MainFrame : public wxFrame {
+  public:
+    // Creates the 800 x 600 window and brings up everything in start-up order: UI font,
+    // drop target, settings, views, palette, pivot.
+    MainFrame();
+    ~MainFrame() override;
+
+    ViewSet& views() { return *views_; }
+    void SetPalette(std::unique_ptr<PaletteStrip> palette);
+    PaletteStrip* palette() { return palette_.get(); }
+
+    // The client area below the palette strip.
+    wxRect ViewArea() const;
+    // The exit routine: asks, then releases the views and the document and closes the
+    // window. Returns false when the user chose to stay.
+    bool ExitRoutine();
+    // Files dropped on the window or one of its views.
+    void OnFilesDropped(const std::vector<std::string>& paths);
+
+    // Shows the preferences; set by the preferences sheet.
+    std::function<void(wxWindow*)> showPreferences;
+
+  private:
+    void OnCommand(wxCommandEvent& event);
+    void OnSize(wxSizeEvent& event);
+    void OnPaint(wxPaintEvent& event);
+    void OnMouse(wxMouseEvent& event);
+    void OnIdle(wxIdleEvent& event);
+    void OnActivate(wxActivateEvent& event);
+    void OnClose(wxCloseEvent& event);
+    void Teardown();
+
+    std::unique_ptr<ViewSet> views_;
+    std::unique_ptr<PaletteStrip> palette_;
+    bool closing_ = false;
+};
+
+// The main window, or null.
+MainFrame* TheMainFrame();
+
+// Start-up after the toolkit is ready: creates the main window, handles the command-line
+// arguments (program path not included) and shows the window.
+MainFrame* StartProgram(const std::vector<std::string>& arguments);
+
+}  // namespace zarni

@@ -1,0 +1,549 @@
+// The four OpenGL views, their layouts, redraws and timer, and the camera's keys, wheel and
+// drags.
+#include "shell/views.h"
+
+#include <wx/dcclient.h>
+#include <wx/utils.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "resources/cursors.h"
+#include "resources/ids.h"
+#include "shell/app_state.h"
+#include "shell/key_filter.h"
+
+namespace zarni {
+
+namespace {
+
+ViewSet* g_views = nullptr;
+
+uint64_t Mix(uint64_t h, uint64_t v) {
+    return h ^ (v + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2));
+}
+
+uint64_t MixFloat(uint64_t h, float f) {
+    uint32_t bits = 0;
+    std::memcpy(&bits, &f, sizeof bits);
+    return Mix(h, bits);
+}
+
+uint64_t MixVec(uint64_t h, const Vec3& v) {
+    return MixFloat(MixFloat(MixFloat(h, v.x), v.y), v.z);
+}
+
+wxGLAttributes ViewAttributes() {
+    wxGLAttributes attributes;
+    attributes.PlatformDefaults().RGBA().DoubleBuffer().Depth(24).EndList();
+    if (wxGLCanvas::IsDisplaySupported(attributes)) return attributes;
+    wxGLAttributes fallback;
+    fallback.PlatformDefaults().RGBA().DoubleBuffer().Depth(16).EndList();
+    return fallback;
+}
+
+// The orthographic direction of a digit key, or -1.
+int DirectionOfKey(int key) {
+    switch (key) {
+        case '2':
+        case WXK_NUMPAD2:
+            return kViewFront;
+        case '8':
+        case WXK_NUMPAD8:
+            return kViewBack;
+        case '1':
+        case WXK_NUMPAD1:
+            return kViewLeft;
+        case '3':
+        case WXK_NUMPAD3:
+            return kViewRight;
+        case '5':
+        case WXK_NUMPAD5:
+            return kViewTop;
+        case '0':
+        case WXK_NUMPAD0:
+            return kViewBottom;
+        default:
+            return -1;
+    }
+}
+
+}  // namespace
+
+ViewSet* Views() {
+    return g_views;
+}
+void SetViews(ViewSet* views) {
+    g_views = views;
+}
+
+void RedrawAllViews() {
+    if (g_views) g_views->RedrawAllViews();
+}
+
+void RedrawCurrentView() {
+    if (g_views) g_views->RedrawCurrentView();
+}
+
+// ---------------------------------------------------------------------------------------------
+
+ViewPanel::ViewPanel(wxWindow* parent, ViewSet& set, int index, const wxGLAttributes& attributes)
+    : wxGLCanvas(parent, attributes, kFirstViewId + index, wxPoint(0, 0), wxSize(100, 100),
+                 wxBORDER_SUNKEN | wxWANTS_CHARS, "GLPanel"),
+      set_(set),
+      index_(index) {
+    context_ = std::make_unique<wxGLContext>(this);
+    Bind(wxEVT_PAINT, &ViewPanel::OnPaint, this);
+    Bind(wxEVT_SIZE, &ViewPanel::OnSize, this);
+    Bind(wxEVT_ERASE_BACKGROUND, [](wxEraseEvent&) {});
+    Bind(wxEVT_KEY_DOWN, &ViewPanel::OnKeyDown, this);
+    Bind(wxEVT_CHAR, &ViewPanel::OnChar, this);
+    for (const wxEventTypeTag<wxMouseEvent>& type :
+         {wxEVT_MOTION, wxEVT_RIGHT_DOWN, wxEVT_RIGHT_UP, wxEVT_MIDDLE_DOWN, wxEVT_MIDDLE_UP,
+          wxEVT_LEFT_DOWN, wxEVT_LEFT_UP, wxEVT_MOUSEWHEEL}) {
+        Bind(type, &ViewPanel::OnMouse, this);
+    }
+}
+
+bool ViewPanel::Render() {
+    if (!IsShownOnScreen() || !contextOk()) return false;
+    const wxSize size = GetClientSize() * GetContentScaleFactor();
+    if (size.x <= 0 || size.y <= 0) return false;
+    if (!SetCurrent(*context_)) return false;
+    AppState& app = App();
+    if (!glReady_) {
+        InitContextState(app.settings);
+        glReady_ = true;
+    }
+    if (camera.width != size.x || camera.height != size.y) {
+        camera.width = size.x;
+        camera.height = size.y;
+        projectionLoaded_ = false;
+    }
+    UpdateCamera(camera);
+    const SceneInput in = set_.MakeSceneInput();
+    const auto& back = app.settings.backColorRGBA;
+    glClearColor(back[0], back[1], back[2], back[3]);
+    const float fovy = app.cameras.fovy;
+    // A new size, field of view or camera kind needs the projection loaded again: that is
+    // the size message's work, which also saves the matrices the cursor mapping reads.
+    if (!projectionLoaded_ || loadedFovy_ != fovy || loadedPerspective_ != camera.perspective) {
+        SizeView(camera, fovy, in);
+        projectionLoaded_ = true;
+        loadedFovy_ = fovy;
+        loadedPerspective_ = camera.perspective;
+    } else {
+        DrawView(in, camera);
+    }
+    SwapBuffers();
+    drawnState_ = set_.PictureState(*this);
+    set_.CountDraw();
+    return true;
+}
+
+void ViewPanel::OnPaint(wxPaintEvent&) {
+    wxPaintDC dc(this);
+    const int previous = set_.currentView();
+    Render();
+    // A paint of a view other than the current one gives the context back afterwards.
+    if (previous != index_ && previous >= 0) set_.MakeCurrent(previous);
+}
+
+void ViewPanel::OnSize(wxSizeEvent& event) {
+    projectionLoaded_ = false;
+    Refresh(false);
+    event.Skip();
+}
+
+void ViewPanel::OnKeyDown(wxKeyEvent& event) {
+    set_.MakeCurrent(index_);
+    const int key = event.GetKeyCode();
+    if (!event.ControlDown() && !event.AltDown()) {
+        const int direction = DirectionOfKey(key);
+        if (direction >= 0) {
+            SelectOrthoDirection(camera, App().cameras, direction);
+            Refresh(false);
+            return;
+        }
+        if (key == WXK_F4) {
+            set_.ToggleViewLayout();
+            return;
+        }
+    }
+    event.Skip();
+}
+
+void ViewPanel::OnChar(wxKeyEvent& event) {
+    const int ch = static_cast<int>(event.GetUnicodeKey());
+    if (ch != WXK_NONE && ZoomByCharacter(camera, App().cameras, ch)) {
+        set_.AfterZoom(*this);
+        return;
+    }
+    event.Skip();
+}
+
+void ViewPanel::OnMouse(wxMouseEvent& event) {
+    const double scale = GetContentScaleFactor();
+    const wxPoint p = event.GetPosition();
+    cursorPos = {static_cast<int32_t>(p.x * scale), static_cast<int32_t>(p.y * scale)};
+    const wxEventType type = event.GetEventType();
+    if (type == wxEVT_RIGHT_DOWN || type == wxEVT_MIDDLE_DOWN) {
+        set_.MakeCurrent(index_);
+        if (set_.dragState() == 0) {
+            if (type == wxEVT_RIGHT_DOWN) EnterPerspective(camera);
+            set_.BeginCameraDrag(*this, type == wxEVT_RIGHT_DOWN ? 201 : 202, cursorPos);
+        }
+    } else if (type == wxEVT_RIGHT_UP || type == wxEVT_MIDDLE_UP) {
+        if ((set_.dragState() == 201 && type == wxEVT_RIGHT_UP) ||
+            (set_.dragState() == 202 && type == wxEVT_MIDDLE_UP)) {
+            set_.EndCameraDrag(*this);
+        }
+    } else if (type == wxEVT_MOTION) {
+        if (set_.dragState() == 201) {
+            OrbitDrag(camera, cursorPos, set_.prevCursor_);
+            set_.prevCursor_ = cursorPos;
+            Refresh(false);
+        } else if (set_.dragState() == 202) {
+            PanDrag(camera, App().cameras, cursorPos, set_.prevCursor_);
+            set_.prevCursor_ = cursorPos;
+            Refresh(false);
+        }
+    } else if (type == wxEVT_MOUSEWHEEL) {
+        set_.MakeCurrent(index_);
+        if (ZoomByWheel(camera, App().cameras, event.GetWheelRotation())) set_.AfterZoom(*this);
+        return;
+    }
+    event.Skip();
+}
+
+// ---------------------------------------------------------------------------------------------
+
+ViewSet::ViewSet(wxWindow* parent) : parent_(parent), timer_(this) {
+    AppState& app = App();
+    ResetBackPictureSlots(app.doc);
+    CreateObject(app.doc);
+    app.doc.modified = false;
+    app.cameras = ResetCameraMemories(app.settings.fovy, app.settings.defaultAltitude);
+    const wxGLAttributes attributes = ViewAttributes();
+    for (int i = 0; i < kViews; ++i) {
+        views_[i] = new ViewPanel(parent, *this, i, attributes);
+        InitViewCamera(views_[i]->camera, app.settings.defaultAltitude);
+    }
+    SetViews(this);
+    SetOneViewLayout();
+    arrowCursor_ = wxCursor(wxCURSOR_ARROW);
+    pointCursor_ = CreatePointCursor();
+    Bind(wxEVT_TIMER, &ViewSet::OnTimer, this);
+    timer_.Start(kTimerMs);
+}
+
+ViewSet::~ViewSet() {
+    timer_.Stop();
+    if (g_views == this) SetViews(nullptr);
+}
+
+SceneInput ViewSet::MakeSceneInput() const {
+    AppState& app = App();
+    SceneInput in(app.doc, app.sw, app.settings);
+    in.cameraDragging = dragState_ != 0;
+    geometry_.Trim(app.doc.objects.size());
+    in.geometry = &geometry_;
+    return in;
+}
+
+uint64_t ViewSet::PictureState(const ViewPanel& v) const {
+    const AppState& app = App();
+    const ViewCamera& c = v.camera;
+    uint64_t h = Mix(0, changeCount_);
+    h = Mix(h, static_cast<uint64_t>(c.width) << 32 | static_cast<uint32_t>(c.height));
+    for (float f : {c.panX, c.panY, c.panZ, c.altitude, c.pitch, c.yaw, app.cameras.fovy}) {
+        h = MixFloat(h, f);
+    }
+    h = Mix(h, static_cast<uint64_t>(c.perspective) << 16 |
+                   static_cast<uint64_t>(c.viewIndex) << 8 | c.displayMode);
+    h = Mix(h, static_cast<uint64_t>(dragState_));
+
+    const Document& doc = app.doc;
+    h = Mix(h, static_cast<uint64_t>(doc.objects.size()));
+    h = Mix(h, static_cast<uint32_t>(doc.currentObject));
+    h = Mix(h, static_cast<uint32_t>(doc.activePoint));
+    h = Mix(h, static_cast<uint32_t>(doc.pictureRatio));
+    for (const auto* list : {&doc.selectedAnchors, &doc.selectedHandles}) {
+        h = Mix(h, list->size());
+        for (int32_t i : *list)
+            h = Mix(h, static_cast<uint32_t>(i));
+    }
+    for (const PatchObject& o : doc.objects) {
+        h = Mix(h, o.cacheGeneration);
+        h = Mix(h, o.points.size());
+        h = Mix(h, o.segments.size());
+        h = Mix(h, o.patches.size());
+        for (float f : o.color)
+            h = MixFloat(h, f);
+        for (int32_t i :
+             {o.mirrorFlags, o.windmillCount, o.windmillAxis, o.moveX, o.moveY, o.moveZ}) {
+            h = Mix(h, static_cast<uint32_t>(i));
+        }
+    }
+    for (const BackPictureSlot& s : doc.backPictures) {
+        h = Mix(h, std::hash<std::string>()(s.fileName));
+        h = Mix(h, reinterpret_cast<uintptr_t>(s.picture.get()));
+        h = MixVec(MixVec(MixVec(h, s.scale), s.rotation), s.position);
+    }
+
+    const EditSwitches& sw = app.sw;
+    for (int32_t i : {static_cast<int32_t>(sw.editMode), sw.axisLock, sw.pivotMode, sw.handleMode,
+                      sw.showAllObjects, sw.backPictureVisible, sw.intersectSelect, sw.divLevel}) {
+        h = Mix(h, static_cast<uint32_t>(i));
+    }
+    for (uint8_t on : sw.layerVisible)
+        h = Mix(h, on);
+
+    const Settings& st = app.settings;
+    for (float f : st.backColorRGBA)
+        h = MixFloat(h, f);
+    for (const auto* color : {&st.wireColor, &st.handleColor, &st.otherObjectColor}) {
+        for (float f : *color)
+            h = MixFloat(h, f);
+    }
+    h = MixFloat(h, st.axesSize);
+    h = Mix(h, static_cast<uint32_t>(st.controlFlags));
+    return h;
+}
+
+void ViewSet::LayoutViews(const wxRect& area) {
+    viewArea_ = area;
+    for (int i = 0; i < kViews; ++i) {
+        ViewPanel* v = views_[i];
+        if (!v) continue;
+        v->rect = wxRect(area.x + static_cast<int>(area.width * v->fracLeft),
+                         area.y + static_cast<int>(area.height * v->fracTop),
+                         static_cast<int>(area.width * v->fracWidth),
+                         static_cast<int>(area.height * v->fracHeight));
+        // A view without area is hidden rather than squeezed to nothing.
+        if (v->rect.width <= 0 || v->rect.height <= 0) {
+            v->Hide();
+        } else {
+            v->SetSize(v->rect);
+            v->Show();
+            v->InvalidateProjection();
+            v->Refresh(false);
+        }
+    }
+    // The last laid-out view is current until the timer picks the one under the cursor.
+    if (viewCount_ > 0) MakeCurrent(viewCount_ - 1);
+    ++changeCount_;
+}
+
+void ViewSet::RelayoutParent() {
+    wxSizeEvent event(parent_->GetSize(), parent_->GetId());
+    event.SetEventObject(parent_);
+    parent_->GetEventHandler()->ProcessEvent(event);
+    if (layoutChanged) layoutChanged();
+}
+
+void ViewSet::SetOneViewLayout() {
+    viewCount_ = 1;
+    currentView_ = 0;
+    ViewPanel& v0 = *views_[0];
+    v0.camera.displayMode = kDisplayWireframe;
+    v0.fracLeft = v0.fracTop = 0.0f;
+    v0.fracWidth = v0.fracHeight = 1.0f;
+    UpdateCamera(v0.camera);
+    for (int i = 1; i < kViews; ++i) {
+        views_[i]->fracLeft = views_[i]->fracTop = 0.0f;
+        views_[i]->fracWidth = views_[i]->fracHeight = 0.0f;
+    }
+    RelayoutParent();
+}
+
+void ViewSet::SetFourViewLayout() {
+    viewCount_ = 4;
+    const CameraMemories& memories = App().cameras;
+    struct Quadrant {
+        float left, top;
+    };
+    const Quadrant quadrants[kViews] = {{0.5f, 0.0f}, {0.0f, 0.0f}, {0.0f, 0.5f}, {0.5f, 0.5f}};
+    for (int i = 0; i < kViews; ++i) {
+        views_[i]->fracLeft = quadrants[i].left;
+        views_[i]->fracTop = quadrants[i].top;
+        views_[i]->fracWidth = views_[i]->fracHeight = 0.5f;
+    }
+    views_[0]->camera.displayMode = kDisplayCurrentShaded;
+    SetFourViewOrthoCamera(views_[1]->camera, memories, kViewTop);
+    SetFourViewOrthoCamera(views_[2]->camera, memories, kViewFront);
+    SetFourViewOrthoCamera(views_[3]->camera, memories, kViewRight);
+    for (ViewPanel* v : views_)
+        UpdateCamera(v->camera);
+    RelayoutParent();
+}
+
+void ViewSet::ToggleViewLayout() {
+    if (fourViews_) {
+        SetOneViewLayout();
+        fourViews_ = false;
+    } else {
+        SetFourViewLayout();
+        fourViews_ = true;
+    }
+}
+
+void ViewSet::MakeCurrent(int i) {
+    if (i < 0 || i >= kViews || !views_[i]) return;
+    currentView_ = i;
+    ViewPanel* v = views_[i];
+    if (v->IsShownOnScreen() && v->contextOk()) v->SetCurrent(*v->context_);
+}
+
+void ViewSet::RedrawAllViews() {
+    const int remembered = currentView_;
+    const bool wasPainting = painting_;
+    painting_ = true;
+    for (int i = 0; i < viewCount_; ++i) {
+        currentView_ = i;
+        views_[i]->Render();
+    }
+    MakeCurrent(remembered);
+    painting_ = wasPainting;
+    viewsReady_ = true;
+}
+
+void ViewSet::RedrawCurrentView() {
+    if (currentView_ >= 0 && currentView_ < kViews && views_[currentView_]) {
+        views_[currentView_]->Render();
+    }
+}
+
+void ViewSet::CycleDisplayModes() {
+    for (int i = 0; i < viewCount_; ++i) {
+        uint8_t& mode = views_[i]->camera.displayMode;
+        mode = static_cast<uint8_t>((mode + 1) % 3);
+    }
+}
+
+void ViewSet::BeginCameraDrag(ViewPanel& v, int state, CursorPoint at) {
+    MakeCurrent(v.index());
+    dragState_ = state;
+    dragButton_ = state == 201 ? wxMOUSE_BTN_RIGHT : wxMOUSE_BTN_MIDDLE;
+    prevCursor_ = at;
+}
+
+void ViewSet::EndCameraDrag(ViewPanel& v) {
+    dragState_ = 0;
+    ComputeSavedMatrices(v.camera, App().cameras.fovy);
+    v.Refresh(false);
+}
+
+void ViewSet::AfterZoom(ViewPanel& v) {
+    RedrawAllViews();
+    ComputeSavedMatrices(v.camera, App().cameras.fovy);
+}
+
+void ViewSet::IdleStep() {
+    if (dragState_ == 0 || currentView_ < 0 || !views_[currentView_]) return;
+    ViewPanel& v = *views_[currentView_];
+    const wxPoint at = v.ScreenToClient(wxGetMousePosition());
+    if (wxRect(v.GetClientSize()).Contains(at)) return;
+    const wxMouseState mouse = wxGetMouseState();
+    const bool held = dragButton_ == wxMOUSE_BTN_RIGHT ? mouse.RightIsDown() : mouse.MiddleIsDown();
+    const double scale = v.GetContentScaleFactor();
+    v.cursorPos = {static_cast<int32_t>(at.x * scale), static_cast<int32_t>(at.y * scale)};
+    if (!held) {
+        EndCameraDrag(v);
+        return;
+    }
+    if (v.cursorPos.x == prevCursor_.x && v.cursorPos.y == prevCursor_.y) return;
+    if (dragState_ == 201) {
+        OrbitDrag(v.camera, v.cursorPos, prevCursor_);
+    } else {
+        PanDrag(v.camera, App().cameras, v.cursorPos, prevCursor_);
+    }
+    prevCursor_ = v.cursorPos;
+    v.Refresh(false);
+}
+
+void ViewSet::OnTimer(wxTimerEvent&) {
+    TimerTick();
+}
+
+void ViewSet::TimerTick() {
+    if (painting_ || dragState_ != 0 || viewCount_ == 0) return;
+    // Only views whose picture would change are drawn again: redrawing a large document
+    // every tick would keep the processor busy while nothing happens.
+    if (viewsReady_) {
+        const int remembered = currentView_;
+        painting_ = true;
+        for (int i = 0; i < viewCount_; ++i) {
+            if (views_[i]->drawnState() != PictureState(*views_[i])) {
+                currentView_ = i;
+                views_[i]->Render();
+            }
+        }
+        MakeCurrent(remembered);
+        painting_ = false;
+    }
+
+    AppState& app = App();
+    if (currentView_ >= 0 && views_[currentView_]) {
+        ViewPanel& cur = *views_[currentView_];
+        const CursorPoint cp = cur.cursorPos;
+        if (cur.camera.displayMode == kDisplayWireframe) {
+            if (cp.x / 2 != timerCursor_.x / 2 || cp.y / 2 != timerCursor_.y / 2) {
+                hoverChecked_ = false;
+                cur.SetCursor(arrowCursor_);
+            } else if (!hoverChecked_) {
+                const int32_t hit = pickPoint ? pickPoint(cur, cp) : -1;
+                cur.SetCursor(hit >= 0 ? pointCursor_ : arrowCursor_);
+                hoverChecked_ = true;
+            }
+        }
+        if (app.settings.controlFlags & kControlShow3DPos) {
+            if (cp.x == timerCursor_.x && cp.y == timerCursor_.y) {
+                if (++restTicks_ == 6 && pickPoint) {
+                    const int32_t hit = pickPoint(cur, cp);
+                    const PatchObject* obj = app.doc.Current();
+                    if (hit >= 0 && obj && hit < obj->pointCount() && showHint) {
+                        const ControlPoint& pt = obj->points[hit];
+                        char text[96];
+                        std::snprintf(text, sizeof text, "X:%3.3f Y:%3.3f Z:%3.3f", pt.x, pt.y,
+                                      pt.z);
+                        showHint(text);
+                    }
+                }
+            } else {
+                restTicks_ = 0;
+            }
+        }
+        timerCursor_ = wxPoint(cp.x, cp.y);
+    }
+
+    // Focus follows the mouse, but never out of an open modal dialog.
+    if (ModalDialogOpen()) return;
+    const wxPoint p = parent_->ScreenToClient(wxGetMousePosition());
+    for (int i = 0; i < viewCount_; ++i) {
+        const wxRect& r = views_[i]->rect;
+        if (r.x < p.x && r.y < p.y && p.x < r.x + r.width && p.y < r.y + r.height) {
+            if (wxWindow::FindFocus() != views_[i]) views_[i]->SetFocus();
+            if (i != currentView_) {
+                MakeCurrent(i);
+                views_[i]->Refresh(false);
+            }
+            break;
+        }
+    }
+}
+
+void ViewSet::DestroyViews() {
+    timer_.Stop();
+    for (int i = kViews - 1; i >= 0; --i) {
+        if (views_[i]) views_[i]->Destroy();
+        views_[i] = nullptr;
+    }
+    viewCount_ = 0;
+    currentView_ = -1;
+    geometry_.Clear();
+    AppState& app = App();
+    ClearDocument(app.doc, app.clipboard);
+}
+
+}  // namespace zarni

@@ -1,0 +1,111 @@
+// The File commands' path rules: forced extensions, filter lists and the shared filter index,
+// and the command-line hand-over to a new instance.
+#include "shell/core/file_names.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace zarni {
+namespace {
+
+TEST(ForceExtension, AppendsReplacesAndKeepsFolderDots) {
+    EXPECT_EQ(ForceExtension("/d/dir/name", "zarni"), "/d/dir/name.zarni");
+    EXPECT_EQ(ForceExtension("/d/dir/name.txt", "zarni"), "/d/dir/name.zarni");
+    EXPECT_EQ(ForceExtension("/d/my.dir/name", "zarni"), "/d/my.dir/name.zarni");
+    EXPECT_EQ(ForceExtension("D:\\my.dir\\name", "zarni"), "D:\\my.dir\\name.zarni");
+    EXPECT_EQ(ForceExtension("/d/a.b.c", "pov"), "/d/a.b.pov");
+    EXPECT_EQ(ForceExtension("name.", "inc"), "name.inc");
+    EXPECT_EQ(ForceExtension("plain", "inc"), "plain.inc");
+}
+
+TEST(ForceExtension, GivenCaseWinsAndMultiByteNamesSurvive) {
+    EXPECT_EQ(ForceExtension("/d/NAME.ZARNI", "zarni"), "/d/NAME.zarni");
+    EXPECT_EQ(ForceExtension("/d/scene.POV", "inc"), "/d/scene.inc");
+    // Japanese folder and file names in UTF-8.
+    EXPECT_EQ(ForceExtension("/d/模型.フォルダ/花瓶", "zarni"), "/d/模型.フォルダ/花瓶.zarni");
+    EXPECT_EQ(ForceExtension("/d/花瓶.txt", "zarni"), "/d/花瓶.zarni");
+}
+
+TEST(SaveFilters, TextsKeepTheirLeadingSpaceAndFormWxWildcards) {
+    ASSERT_EQ(SaveAsFilters().size(), 1u);
+    EXPECT_EQ(WildcardFor(SaveAsFilters()), " Zarni!File(*.zarni)|*.zarni");
+    ASSERT_EQ(ExportFilters().size(), 2u);
+    EXPECT_EQ(WildcardFor(ExportFilters()), " PovRay(*.pov)|*.pov| POVRay(*.inc)|*.inc");
+}
+
+TEST(SaveFilters, SharedIndexRoundTripsAndFallsBackToTheFirstFilter) {
+    // Start value 0 opens the first filter.
+    EXPECT_EQ(DialogIndexFor(0, 2), 0);
+    // The include filter chosen in Export is shown again by the next Export...
+    const int stored = StoredIndexFor(1);
+    EXPECT_EQ(stored, 2);
+    EXPECT_EQ(DialogIndexFor(stored, 2), 1);
+    // ...while Save As, with one filter, opens on its only one and stores 1 again.
+    EXPECT_EQ(DialogIndexFor(stored, 1), 0);
+    EXPECT_EQ(StoredIndexFor(DialogIndexFor(stored, 1)), 1);
+    EXPECT_EQ(DialogIndexFor(-3, 2), 0);
+    // A dialog that reports no filter counts as the first.
+    EXPECT_EQ(StoredIndexFor(-1), 1);
+
+    EXPECT_EQ(ExportKindFor(1), ExportKind::Scene);
+    EXPECT_EQ(ExportKindFor(2), ExportKind::Include);
+    EXPECT_EQ(ExportKindFor(0), ExportKind::None);
+    EXPECT_EQ(ExportKindFor(3), ExportKind::None);
+    EXPECT_STREQ(ExportExtension(ExportKind::Include), "inc");
+    // An include export to a ".pov" name lands under ".inc".
+    EXPECT_EQ(ForceExtension("/t/x.pov", ExportExtension(ExportKindFor(2))), "/t/x.inc");
+}
+
+TEST(HelpFile, LiesBesideTheExecutable) {
+    EXPECT_EQ(HelpFilePath("/opt/zarni/bin/zarni"), "/opt/zarni/bin/ReadMe.txt");
+    EXPECT_EQ(HelpFilePath("zarni"), "./ReadMe.txt");
+}
+
+// Runs the command-line rule where each opened file sets `modified` when `readMarks` says so.
+struct CommandLineRun {
+    std::vector<std::string> opened;
+    std::vector<std::vector<std::string>> handedOn;
+};
+
+CommandLineRun RunCommandLine(const std::vector<std::string>& args, bool readMarks = true) {
+    CommandLineRun run;
+    bool modified = false;
+    HandleCommandLine(
+        args, "/home/u", [&] { return modified; },
+        [&](const std::string& p) {
+            run.opened.push_back(p);
+            modified = readMarks;
+        },
+        [&](const std::vector<std::string>& rest) { run.handedOn.push_back(rest); });
+    return run;
+}
+
+TEST(CommandLine, FirstFileOpensHereTheRestGoToOneNewInstance) {
+    const CommandLineRun run = RunCommandLine({"/d/a.zarni", "/d/b.zarni", "-x", "/d/c.zarni"});
+    EXPECT_EQ(run.opened, (std::vector<std::string>{"/d/a.zarni"}));
+    ASSERT_EQ(run.handedOn.size(), 1u);
+    EXPECT_EQ(run.handedOn[0], (std::vector<std::string>{"/d/b.zarni", "-x", "/d/c.zarni"}));
+}
+
+TEST(CommandLine, OptionsAreSkippedAndRelativeNamesMadeAbsolute) {
+    const CommandLineRun run = RunCommandLine({"-x", "--geometry", "My Files/a.zarni", "../b"});
+    EXPECT_EQ(run.opened, (std::vector<std::string>{"/home/u/My Files/a.zarni"}));
+    ASSERT_EQ(run.handedOn.size(), 1u);
+    EXPECT_EQ(run.handedOn[0], (std::vector<std::string>{"/home/b"}));
+}
+
+TEST(CommandLine, NothingHappensWithoutFilesAndAFailedReadLetsTheNextOpenHere) {
+    const CommandLineRun none = RunCommandLine({"-v"});
+    EXPECT_TRUE(none.opened.empty());
+    EXPECT_TRUE(none.handedOn.empty());
+
+    // A read that failed leaves the document unmodified, so the next file is tried here.
+    const CommandLineRun failed = RunCommandLine({"/d/bad", "/d/good"}, false);
+    EXPECT_EQ(failed.opened, (std::vector<std::string>{"/d/bad", "/d/good"}));
+    EXPECT_TRUE(failed.handedOn.empty());
+}
+
+}  // namespace
+}  // namespace zarni
