@@ -1,7 +1,7 @@
 # Thin wrapper over the CMake presets; the two README commands start here.
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build debug run test bench clean
+.PHONY: all deps build debug run test bench clean fuzz fuzz-build
 
 all: build
 
@@ -26,6 +26,39 @@ test: build
 	else \
 	  cd build/release && ctest --output-on-failure -j $(JOBS); \
 	fi
+	@if command -v clang++ >/dev/null 2>&1; then \
+	  $(MAKE) --no-print-directory fuzz FUZZ_SECONDS=$(FUZZ_SMOKE_SECONDS); \
+	else \
+	  echo "fuzz: clang++ not found, smoke runs skipped"; \
+	fi
+
+# Fuzzing of the two readers of files from elsewhere (native documents, BMP pictures): a clang
+# build of its own with libFuzzer, ASan and UBSan. Each target runs FUZZ_SECONDS in one process,
+# starting from its seeds; new inputs go to build/fuzz/corpus, crashes to build/fuzz/artifacts.
+FUZZ_SECONDS ?= 60
+FUZZ_SMOKE_SECONDS ?= 20
+FUZZ_DIR := build/fuzz
+BMPSUITE := ../shared/testdata/bmpsuite
+
+fuzz-build: deps
+	@CXX=clang++ cmake -S fuzz -B $(FUZZ_DIR) -G Ninja >/dev/null
+	@cmake --build $(FUZZ_DIR) -j $(JOBS)
+
+fuzz: fuzz-build
+	@mkdir -p $(FUZZ_DIR)/corpus/document $(FUZZ_DIR)/corpus/bitmap $(FUZZ_DIR)/artifacts
+	@bmpseeds=""; for d in g q b x; do \
+	  [ -d $(BMPSUITE)/$$d ] && bmpseeds="$$bmpseeds $(BMPSUITE)/$$d"; \
+	done; \
+	set -e; \
+	for t in document bitmap; do \
+	  seeds=fuzz/seeds/$$t; [ $$t = bitmap ] && seeds="$$bmpseeds"; \
+	  echo "fuzz_$$t: $(FUZZ_SECONDS) s"; \
+	  $(FUZZ_DIR)/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	    -dict=fuzz/$$t.dict -artifact_prefix=$(FUZZ_DIR)/artifacts/$$t- \
+	    $(FUZZ_DIR)/corpus/$$t $$seeds 2>$(FUZZ_DIR)/fuzz_$$t.log \
+	    || { tail -n 60 $(FUZZ_DIR)/fuzz_$$t.log; exit 1; }; \
+	  grep -E '^stat::(number_of_executed_units|peak_rss_mb)' $(FUZZ_DIR)/fuzz_$$t.log; \
+	done
 
 bench: build
 	@for b in build/release/bench/bench_*; do [ -x "$$b" ] && "$$b"; done

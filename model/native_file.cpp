@@ -36,18 +36,24 @@ bool TagIs(const char* tag, const char* name) {
 // document is written without holding all of its bytes in memory.
 class ByteSink {
   public:
-    explicit ByteSink(std::function<bool(const char*, size_t)> out)
-        : buffer_(new char[kCapacity]), out_(std::move(out)) {}
+    // Writing to a file wants large blocks; writing into memory gains nothing from them, and a
+    // large buffer per call costs more than the document's own bytes for small documents.
+    static constexpr size_t kFileCapacity = size_t{1} << 20;
+    static constexpr size_t kMemoryCapacity = size_t{1} << 14;
 
-    // Room for `n` bytes (n <= kCapacity) at the end of the buffer; Advance(n) keeps them.
+    ByteSink(std::function<bool(const char*, size_t)> out, size_t capacity)
+        : capacity_(capacity), buffer_(new char[capacity]), out_(std::move(out)) {}
+
+    // Room for `n` bytes (n <= kMemoryCapacity) at the end of the buffer; Advance(n) keeps them.
     char* Room(size_t n) {
-        if (pos_ + n > kCapacity) Flush();
+        if (pos_ + n > capacity_) Flush();
         return buffer_.get() + pos_;
     }
     void Advance(size_t n) { pos_ += n; }
 
     void Bytes(const void* data, size_t n) {
-        if (n > kCapacity) {
+        if (n == 0) return;  // an empty list's data() may be null, which memcpy must not get
+        if (n > capacity_) {
             Flush();
             if (ok_ && !out_(static_cast<const char*>(data), n)) ok_ = false;
             return;
@@ -71,7 +77,7 @@ class ByteSink {
     }
 
   private:
-    static constexpr size_t kCapacity = size_t{1} << 20;
+    size_t capacity_;
     std::unique_ptr<char[]> buffer_;
     size_t pos_ = 0;
     std::function<bool(const char*, size_t)> out_;
@@ -210,7 +216,7 @@ class ByteReader {
     }
     bool Raw(void* out, size_t n) {
         if (n > left_) return false;
-        std::memcpy(out, p_, n);
+        if (n > 0) std::memcpy(out, p_, n);  // an empty list's data() may be null
         return Skip(n);
     }
     bool U8(uint8_t& v) { return Raw(&v, 1); }
@@ -510,10 +516,12 @@ int CheckMagic(ByteReader& r, std::string* why) {
 
 std::string DocumentBytes(const Document& doc) {
     std::string bytes;
-    ByteSink sink([&bytes](const char* data, size_t n) {
-        bytes.append(data, n);
-        return true;
-    });
+    ByteSink sink(
+        [&bytes](const char* data, size_t n) {
+            bytes.append(data, n);
+            return true;
+        },
+        ByteSink::kMemoryCapacity);
     WriteDocument(sink, doc);
     sink.Flush();
     return bytes;
@@ -524,7 +532,8 @@ int WriteDocumentFile(const Document& doc, const std::string& path, std::string*
         path,
         [&doc](std::FILE* f) {
             ByteSink sink(
-                [f](const char* data, size_t n) { return std::fwrite(data, 1, n, f) == n; });
+                [f](const char* data, size_t n) { return std::fwrite(data, 1, n, f) == n; },
+                ByteSink::kFileCapacity);
             WriteDocument(sink, doc);
             return sink.Flush();
         },

@@ -88,20 +88,19 @@ void ExpandRunLength(const uint8_t* in, size_t size, int bits, BitmapImage& imag
     const int64_t rows = image.height;
     int64_t x = 0, y = 0;
     size_t i = 0;
-    auto put = [&](uint8_t index) {
-        if (x < width && y < rows) PutIndex(&image.pixels[y * rowBytes], bits, x, index);
-        ++x;
-    };
     // Rows only ever advance, so nothing more can be written once past the last.
     while (i + 2 <= size && y < rows) {
         const uint8_t n = in[i], value = in[i + 1];
         i += 2;
+        uint8_t* row = &image.pixels[static_cast<size_t>(y) * rowBytes];
         if (n > 0) {
-            const int64_t count = std::min<int64_t>(n, std::max<int64_t>(width - x, 0));
-            for (int64_t k = 0; k < count; ++k) {
-                put(bits == 8 ? value : (k % 2 == 0 ? value >> 4 : value & 0x0F));
+            // Pixels past the row end are dropped, never wrapped to the next row.
+            const int64_t end = std::min<int64_t>(x + n, width);
+            for (int64_t k = 0; x + k < end; ++k) {
+                PutIndex(row, bits, x + k,
+                         bits == 8 ? value : (k % 2 == 0 ? value >> 4 : value & 0x0F));
             }
-            x += n - count;
+            x += n;
         } else if (value == 0) {
             x = 0;
             ++y;
@@ -113,13 +112,17 @@ void ExpandRunLength(const uint8_t* in, size_t size, int bits, BitmapImage& imag
             y += in[i + 1];
             i += 2;
         } else {
-            const size_t count = value;
-            const size_t bytes = bits == 8 ? count : (count + 1) / 2;
-            for (size_t k = 0; k < count; ++k) {
-                const size_t at = i + (bits == 8 ? k : k / 2);
-                if (at >= size) return;
-                put(bits == 8 ? in[at] : (k % 2 == 0 ? in[at] >> 4 : in[at] & 0x0F));
+            const int64_t count = value;
+            const size_t bytes = bits == 8 ? value : (value + 1) / 2;
+            // A run cut by the end of the data keeps the pixels it has, then the data ends.
+            const int64_t have = std::min<int64_t>(count, bits == 8 ? size - i : 2 * (size - i));
+            const int64_t end = std::min<int64_t>(x + have, width);
+            for (int64_t k = 0; x + k < end; ++k) {
+                const uint8_t b = in[i + (bits == 8 ? k : k / 2)];
+                PutIndex(row, bits, x + k, bits == 8 ? b : (k % 2 == 0 ? b >> 4 : b & 0x0F));
             }
+            if (have < count) return;
+            x += count;
             i += bytes + (bytes & 1);  // absolute runs are padded to 16 bits
         }
     }
@@ -351,22 +354,25 @@ BitmapImage ConvertTo24Bit(const BitmapImage& image) {
     if (image.bits != 1 && image.bits != 4 && image.bits != 8) return out;
     if (image.palette.size() < (size_t{1} << image.bits)) return out;
     if (image.pixels.size() < inRow * static_cast<size_t>(image.height)) return out;
+    const int32_t width = image.width;
+    auto put = [&image](uint8_t* dst, unsigned index) {
+        const PaletteEntry& e = image.palette[index];
+        dst[0] = e.blue;
+        dst[1] = e.green;
+        dst[2] = e.red;
+    };
     for (int32_t y = 0; y < image.height; ++y) {
         const uint8_t* src = &image.pixels[static_cast<size_t>(y) * inRow];
         uint8_t* dst = &out.pixels[static_cast<size_t>(y) * outRow];
-        for (int32_t x = 0; x < image.width; ++x, dst += 3) {
-            unsigned index;
-            if (image.bits == 1) {
-                index = (src[x / 8] >> (7 - x % 8)) & 1;
-            } else if (image.bits == 4) {
-                index = x % 2 == 0 ? src[x / 2] >> 4 : src[x / 2] & 0x0F;
-            } else {
-                index = src[x];
-            }
-            const PaletteEntry& e = image.palette[index];
-            dst[0] = e.blue;
-            dst[1] = e.green;
-            dst[2] = e.red;
+        if (image.bits == 1) {
+            for (int32_t x = 0; x < width; ++x)
+                put(dst + 3 * x, (src[x / 8] >> (7 - x % 8)) & 1);
+        } else if (image.bits == 4) {
+            for (int32_t x = 0; x < width; ++x)
+                put(dst + 3 * x, x % 2 == 0 ? src[x / 2] >> 4 : src[x / 2] & 0x0F);
+        } else {
+            for (int32_t x = 0; x < width; ++x)
+                put(dst + 3 * x, src[x]);
         }
     }
     return out;

@@ -7,6 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libwxgtk3.2-dev libgl-dev libglu1-mesa-dev libosmesa6-dev
   xvfb xauth fonts-ipafont-gothic
+  libpng-dev clang libfuzzer-14-dev
 )
 
 missing=()
