@@ -24,6 +24,24 @@ std::string Reason(const std::string& why, int result) {
     return why.empty() ? DocumentFileResultText(result) : why;
 }
 
+// The GTK chooser reports no path until it has been on screen; a dialog answered without
+// being shown (a test hook) keeps the path set last as its answer.
+class SaveDialog : public wxFileDialog {
+  public:
+    using wxFileDialog::wxFileDialog;
+    void SetPath(const wxString& path) override {
+        wxFileDialog::SetPath(path);
+        lastSet_ = path;
+    }
+    wxString GetPath() const override {
+        const wxString path = wxFileDialog::GetPath();
+        return path.empty() ? lastSet_ : path;
+    }
+
+  private:
+    wxString lastSet_;
+};
+
 // What the scene file takes from view 0, the perspective view.
 SceneView SceneViewOfViewZero() {
     AppState& app = App();
@@ -56,9 +74,9 @@ void NewInstance() {
 bool SaveFileDialog(wxWindow* owner, const std::vector<FileFilter>& filters) {
     FileDialogState& state = App().fileDialog;
     if (state.startDir.empty()) state.startDir = wxGetCwd().utf8_string();
-    wxFileDialog dialog(
-        owner, wxString::FromUTF8("ファイルの保存"), wxString::FromUTF8(state.startDir), wxString(),
-        wxString::FromUTF8(WildcardFor(filters)), wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+    SaveDialog dialog(owner, wxString::FromUTF8("ファイルの保存"),
+                      wxString::FromUTF8(state.startDir), wxString(),
+                      wxString::FromUTF8(WildcardFor(filters)), wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
     if (!state.fileName.empty()) dialog.SetPath(wxString::FromUTF8(state.fileName));
     dialog.SetFilterIndex(DialogIndexFor(state.filterIndex, static_cast<int>(filters.size())));
     const int result = dialog.ShowModal();
