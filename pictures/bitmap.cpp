@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "model/file_io.h"
 
@@ -328,6 +329,14 @@ std::optional<BitmapImage> ReadBitmapBytes(const uint8_t* data, size_t size, std
 }
 
 std::optional<BitmapImage> ReadBitmapFile(const std::string& path, std::string* why) {
+    // No picture within the limits needs a file this large; such a file is not mapped at all.
+    constexpr uintmax_t kMaxFileBytes = uintmax_t{1} << 30;
+    std::error_code error;
+    const uintmax_t bytes = std::filesystem::file_size(path, error);
+    if (!error && bytes > kMaxFileBytes) {
+        return Refuse(why, path + " is larger than any picture within the size limits (" +
+                               std::to_string(bytes) + " bytes)");
+    }
     FileBytes file;
     if (!file.Open(path, why)) return std::nullopt;
     return ReadBitmapBytes(reinterpret_cast<const uint8_t*>(file.data()), file.size(), why);

@@ -1,8 +1,11 @@
 // The BMP reader on files built here: the run-length codes, the newer headers and masks,
 // top-down rows, short palettes, cut data, and the files it refuses.
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -395,6 +398,25 @@ TEST(BitmapRefusals, EachRefusalSaysWhy) {
     const std::vector<uint8_t> b = big.Bytes();
     EXPECT_TRUE(ReadBitmapBytes(b.data(), b.size(), nullptr, 1000 * 1000));
     EXPECT_FALSE(ReadBitmapBytes(b.data(), b.size(), nullptr, 1000 * 1000 - 1));
+}
+
+TEST(BitmapRefusals, FileLargerThanAnyPictureIsNotRead) {
+    char dir[] = "/tmp/zarni-bitmap-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    const std::string path = std::string(dir) + "/huge.bmp";
+    BmpFile f;
+    f.pixels = {1, 2, 3, 0};
+    const std::vector<uint8_t> bytes = f.Bytes();
+    {
+        std::ofstream out(path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    }
+    EXPECT_TRUE(ReadBitmapFile(path));
+    std::filesystem::resize_file(path, (uintmax_t{1} << 30) + 1);  // sparse: takes no space
+    std::string why;
+    EXPECT_FALSE(ReadBitmapFile(path, &why));
+    EXPECT_NE(why.find("larger"), std::string::npos) << why;
+    std::filesystem::remove_all(dir);
 }
 
 }  // namespace
