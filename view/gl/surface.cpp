@@ -127,22 +127,31 @@ void ForEachSymmetryCopy(const PatchObject& obj, Draw draw) {
 }
 
 void DrawCurveArrays(const ObjectArrays& a) {
-    if (a.curveIndices.empty()) return;
+    if (a.segmentsDrawn == 0) return;
+    const size_t stride = static_cast<size_t>(a.steps) + 1;
     glEnableClientState(GL_VERTEX_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, a.curveVertices.data());
-    glDrawElements(GL_LINES, static_cast<GLsizei>(a.curveIndices.size()), GL_UNSIGNED_INT,
-                   a.curveIndices.data());
+    for (size_t first = 0; first < a.segmentsDrawn; first += kSegmentsPerDraw) {
+        const size_t count = std::min(kSegmentsPerDraw, a.segmentsDrawn - first);
+        glVertexPointer(3, GL_FLOAT, 0, a.curveVertices.data() + first * stride * 3);
+        glDrawElements(GL_LINES, static_cast<GLsizei>(count * a.steps * 2), GL_UNSIGNED_SHORT,
+                       a.curveIndices.data());
+    }
     glDisableClientState(GL_VERTEX_ARRAY);
 }
 
 void DrawSurfaceArrays(const ObjectArrays& a) {
-    if (a.surfaceIndices.empty()) return;
+    if (a.patchesDrawn == 0) return;
+    const size_t grid = (static_cast<size_t>(a.steps) + 1) * (a.steps + 1);
+    const size_t perPatch = static_cast<size_t>(a.steps) * a.steps * 6;
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_NORMAL_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, a.surfaceVertices.data());
-    glNormalPointer(GL_FLOAT, 0, a.surfaceNormals.data());
-    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(a.surfaceIndices.size()), GL_UNSIGNED_INT,
-                   a.surfaceIndices.data());
+    for (size_t first = 0; first < a.patchesDrawn; first += kPatchesPerDraw) {
+        const size_t count = std::min(kPatchesPerDraw, a.patchesDrawn - first);
+        glVertexPointer(3, GL_FLOAT, 0, a.surfaceVertices.data() + first * grid * 3);
+        glNormalPointer(GL_FLOAT, 0, a.surfaceNormals.data() + first * grid * 3);
+        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(count * perPatch), GL_UNSIGNED_SHORT,
+                       a.surfaceIndices.data());
+    }
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
 }
@@ -155,8 +164,11 @@ void BuildObjectArrays(const PatchObject& obj, int32_t divLevel, ObjectArrays& o
     const size_t patches = UsablePatches(obj);
     out.generation = obj.cacheGeneration;
     out.divLevel = divLevel;
+    out.steps = n;
     out.segmentCount = obj.segments.size();
     out.patchCount = obj.patches.size();
+    out.segmentsDrawn = segments;
+    out.patchesDrawn = patches;
 
     // The grid parameters accumulate step by step, as the evaluator meshes do.
     const float du = 1.0f / static_cast<float>(n);
@@ -167,24 +179,26 @@ void BuildObjectArrays(const PatchObject& obj, int32_t divLevel, ObjectArrays& o
 
     const size_t curveStride = static_cast<size_t>(n) + 1;
     out.curveVertices.resize(segments * curveStride * 3);
-    out.curveIndices.resize(segments * n * 2);
     for (size_t s = 0; s < segments; ++s) {
         const float* cp = obj.segmentCache.data() + 12 * s;
         float* v = out.curveVertices.data() + s * curveStride * 3;
         for (int32_t i = 0; i <= n; ++i)
             CubicAt(cp, params[i], v + 3 * i);
-        uint32_t* idx = out.curveIndices.data() + s * n * 2;
-        const uint32_t base = static_cast<uint32_t>(s * curveStride);
+    }
+    const size_t callSegments = std::min(segments, kSegmentsPerDraw);
+    out.curveIndices.resize(callSegments * n * 2);
+    for (size_t s = 0; s < callSegments; ++s) {
+        uint16_t* idx = out.curveIndices.data() + s * n * 2;
+        const size_t base = s * curveStride;
         for (int32_t i = 0; i < n; ++i) {
-            idx[2 * i] = base + i;
-            idx[2 * i + 1] = base + i + 1;
+            idx[2 * i] = static_cast<uint16_t>(base + i);
+            idx[2 * i + 1] = static_cast<uint16_t>(base + i + 1);
         }
     }
 
     const size_t grid = curveStride * curveStride;
     out.surfaceVertices.resize(patches * grid * 3);
     out.surfaceNormals.resize(patches * grid * 3);
-    out.surfaceIndices.resize(patches * n * n * 6);
     for (size_t p = 0; p < patches; ++p) {
         const float* net = obj.patchCache.data() + 48 * p;
         float* v = out.surfaceVertices.data() + p * grid * 3;
@@ -195,22 +209,22 @@ void BuildObjectArrays(const PatchObject& obj, int32_t divLevel, ObjectArrays& o
                 PatchPointAt(net, params[i], params[j], v + at, nm + at);
             }
         }
-        // Row j of the mesh is a strip (u_i, v_j), (u_i, v_j+1), ...; its triangles keep the
-        // strip's vertex order.
-        uint32_t* idx = out.surfaceIndices.data() + p * n * n * 6;
-        const uint32_t base = static_cast<uint32_t>(p * grid);
+    }
+    // Row j of a patch's mesh is a strip (u_i, v_j), (u_i, v_j+1), ...; its triangles keep
+    // the strip's vertex order.
+    const size_t callPatches = std::min(patches, kPatchesPerDraw);
+    out.surfaceIndices.resize(callPatches * n * n * 6);
+    uint16_t* idx = out.surfaceIndices.data();
+    for (size_t p = 0; p < callPatches; ++p) {
+        const size_t base = p * grid;
         for (int32_t j = 0; j < n; ++j) {
             for (int32_t i = 0; i < n; ++i) {
-                const uint32_t a = base + j * curveStride + i;  // (i, j)
-                const uint32_t b = a + curveStride;             // (i, j + 1)
-                const uint32_t c = a + 1;                       // (i + 1, j)
-                const uint32_t d = b + 1;                       // (i + 1, j + 1)
-                *idx++ = a;
-                *idx++ = b;
-                *idx++ = c;
-                *idx++ = b;
-                *idx++ = d;
-                *idx++ = c;
+                const size_t a = base + j * curveStride + i;  // (i, j)
+                const size_t b = a + curveStride;             // (i, j + 1)
+                const size_t c = a + 1;                       // (i + 1, j)
+                const size_t d = b + 1;                       // (i + 1, j + 1)
+                for (size_t k : {a, b, c, b, d, c})
+                    *idx++ = static_cast<uint16_t>(k);
             }
         }
     }

@@ -10,19 +10,30 @@
 
 namespace zarni {
 
+// Segments and patches per draw call of the arrays. Many small calls are much cheaper than one
+// huge one for a software GL, whose per-call buffers would otherwise be allocated and released
+// in megabytes each time; they also keep the indices within 16 bits.
+constexpr size_t kSegmentsPerDraw = 256;
+constexpr size_t kPatchesPerDraw = 16;
+
 // The evaluated geometry of one object at one subdivision level: every segment as DivLevel + 1
 // vertices (drawn as lines), every patch as a (DivLevel + 1)^2 grid of vertices and normals
-// (drawn as triangles in the order the evaluator mesh makes them).
+// (drawn as triangles in the order the evaluator mesh makes them). The index lists cover one
+// draw call's worth of segments or patches, relative to the first vertex of the call: every
+// call uses the same list (a prefix of it for the last call).
 struct ObjectArrays {
     uint64_t generation = 0;  // PatchObject::cacheGeneration the arrays were built from
     int32_t divLevel = 0;
-    size_t segmentCount = 0;
+    int32_t steps = 0;        // the subdivision actually used, 1..20
+    size_t segmentCount = 0;  // the object's counts when built
     size_t patchCount = 0;
+    size_t segmentsDrawn = 0;  // as far as the control caches go
+    size_t patchesDrawn = 0;
     std::vector<float> curveVertices;      // 3 floats a vertex
-    std::vector<uint32_t> curveIndices;    // pairs, GL_LINES
+    std::vector<uint16_t> curveIndices;    // pairs, GL_LINES
     std::vector<float> surfaceVertices;    // 3 floats a vertex
     std::vector<float> surfaceNormals;     // 3 floats a vertex
-    std::vector<uint32_t> surfaceIndices;  // triples, GL_TRIANGLES
+    std::vector<uint16_t> surfaceIndices;  // triples, GL_TRIANGLES
 };
 
 // Builds the arrays of `obj` at `divLevel` (no GL calls; usable without a context).
@@ -30,7 +41,7 @@ void BuildObjectArrays(const PatchObject& obj, int32_t divLevel, ObjectArrays& o
 
 // The arrays of every object of a document, by object index, rebuilt only when an object's
 // control caches were rebuilt (its `cacheGeneration` changed), its counts changed or the
-// subdivision level changed. One per GL context is not needed: the arrays are client memory.
+// subdivision level changed. The arrays are client memory: one cache can serve every view.
 class GeometryCache {
   public:
     // The up-to-date arrays of object `index`.
