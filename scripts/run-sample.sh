@@ -1,15 +1,22 @@
 #!/usr/bin/env bash
-# `make run`: shows the sample document with zarni-cli (its contents and a POV-Ray export).
+# `make run`: starts the GUI program on the sample document. It needs a display.
 set -euo pipefail
 build=${1:-build/release}
-sample=samples/sample.zarni
-out=${TMPDIR:-/tmp}/zarni-sample
-mkdir -p "$out"
+sample="$PWD/samples/sample.zarni"
 
-echo "== zarni-cli info $sample (first lines)"
-"$build/zarni-cli" info "$sample" | head -n 40
-echo "..."
-"$build/zarni-cli" export "$sample" "$out/sample.pov" --size 800x560
-"$build/zarni-cli" export "$sample" "$out/sample.inc"
-echo "== wrote $out/sample.pov ($(wc -c <"$out/sample.pov") bytes) and $out/sample.inc"
-head -n 24 "$out/sample.pov"
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    cat >&2 <<MSG
+make run: zarni is a desktop program and needs a display, but DISPLAY is not set.
+  Run it from a desktop session, or give it a virtual one, for example:
+    Xvfb :5 -screen 0 1280x1024x24 &  DISPLAY=:5 make run
+  Without a display, zarni-cli shows the sample document:
+    $build/zarni-cli info samples/sample.zarni
+MSG
+    exit 2
+fi
+
+if [ ! -x "$build/zarni" ]; then
+    echo "make run: $build/zarni was not built" >&2
+    exit 1
+fi
+exec "$build/zarni" "$sample"
