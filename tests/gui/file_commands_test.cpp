@@ -189,11 +189,23 @@ TEST_F(FileCommands, ExitWithoutChangesAsksNothing) {
 
 TEST_F(FileCommands, CommandLineOpensTheFirstFileAndHandsTheRestToOneInstance) {
     const std::string first = WriteSample("first.zarni", 3);
+    {
+        // The camera values the document carries replace the start-up ones.
+        Document doc;
+        EditSwitches sw;
+        Clipboard clip;
+        ASSERT_EQ(ReadDocumentFile(doc, sw, clip, first), kFileOk);
+        doc.view.fovy = 40.0f;
+        doc.view.orthoPan[kViewLeft] = {1.5f, 0.0f, 0.0f};
+        ASSERT_EQ(WriteDocumentFile(doc, first), kFileOk);
+    }
     const std::string second = WriteSample("second.zarni", 1);
     Start({"-x", first, "--opt", second, "third.zarni"});
     EXPECT_EQ(App().doc.objectCount(), 3);
     EXPECT_TRUE(App().doc.modified);
     EXPECT_TRUE(App().doc.selectedAnchors.empty());
+    EXPECT_FLOAT_EQ(App().cameras.fovy, 40.0f);
+    EXPECT_FLOAT_EQ(App().cameras.orthoPan[kViewLeft].x, 1.5f);
     ASSERT_EQ(started.size(), 1u);
     const std::string cwd = wxGetCwd().utf8_string();
     EXPECT_EQ(started[0], (std::vector<std::string>{second, cwd + "/third.zarni"}));

@@ -1,12 +1,15 @@
 // The main window under a real display: start-up state, the menu table, the layouts, the
 // accelerator keys from any window, the camera's wheel and drags, and the timer redrawing
 // only what changed.
+#include <wx/dialog.h>
 #include <wx/menu.h>
+#include <wx/stattext.h>
 
 #include <cmath>
 #include <tuple>
 
 #include "gui_fixture.h"
+#include "platform/profile.h"
 #include "resources/ids.h"
 #include "shell/views.h"
 
@@ -185,6 +188,47 @@ TEST_F(MainWindow, FourViewLayoutAndBack) {
     views.CycleDisplayModes();
     EXPECT_EQ(views.view(0)->camera.displayMode, kDisplayShaded);
     EXPECT_EQ(views.view(1)->camera.displayMode, kDisplayCurrentShaded);
+}
+
+// The version dialog, answered with OK; its text control 280 is kept.
+class ExpectVersion : public wxExpectModalBase<wxDialog, ExpectVersion> {
+  public:
+    explicit ExpectVersion(wxString* text) : text_(text) {}
+
+  protected:
+    int OnInvoked(wxDialog* dialog) const override {
+        if (auto* label = wxDynamicCast(dialog->FindWindow(kVersionTextId), wxStaticText)) {
+            *text_ = label->GetLabel();
+        }
+        return wxID_OK;
+    }
+
+  private:
+    wxString* text_;
+};
+
+TEST_F(MainWindow, VersionDialogShowsTheCaption) {
+    MainFrame* frame = Start();
+    wxString text;
+    wxTEST_DIALOG(Command(frame, kCmdVersion), ExpectVersion(&text));
+    EXPECT_EQ(text.utf8_string(), "Zarni!_ver0.1a");
+}
+
+TEST_F(MainWindow, SettingsFileDrivesCameraSwitchesAndColours) {
+    const std::string ini = SettingsPath();
+    ASSERT_FALSE(ini.empty());
+    WriteProfileInt("View", "DefaultAltitude", 50, ini);
+    WriteProfileInt("View", "Fovy", 45, ini);
+    WriteProfileInt("View", "BackColor", 0x00FF0000, ini);  // blue
+    WriteProfileInt("DefaultValue", "DivLevel", 3, ini);
+    MainFrame* frame = Start();
+    std::filesystem::remove(ini);
+    EXPECT_FLOAT_EQ(frame->views().view(0)->camera.altitude, 5.0f);
+    EXPECT_FLOAT_EQ(App().cameras.fovy, 45.0f);
+    EXPECT_FLOAT_EQ(App().cameras.orthoAltitude[kViewRight], 5.0f);
+    EXPECT_EQ(App().sw.divLevel, 3);
+    EXPECT_FLOAT_EQ(App().settings.backColorRGBA[2], 1.0f);
+    EXPECT_FLOAT_EQ(App().settings.backColorRGBA[0], 0.0f);
 }
 
 // A key press as the toolkit first reports it, from `window`.
