@@ -177,6 +177,25 @@ TEST_P(GeometryTest, SymmetryCopiesAreDrawnWhereTheSettingsPutThem) {
     EXPECT_FALSE(Covered(img, top, Vec3{-1.2f, 0, -0.6f}));
 }
 
+TEST_P(GeometryTest, WindmillAnglesAreWholeDegreesTruncated) {
+    // Seven copies turn by 0, 51, 102, ... degrees, not by multiples of 360/7. A tiny square
+    // at radius 2 shows the difference when the view is zoomed onto the second copy.
+    AddPatch(doc.objects[0], SquareNet(Vec3{2.0f, 0.0f, 0.0f}, 0.008f));
+    doc.objects[0].windmillCount = 7;
+    doc.objects[0].windmillAxis = 3;
+    const float whole = 51.0f * kCameraPi / 180.0f;
+    const float exact = 2.0f * kCameraPi / 7.0f;
+    const Vec3 atWhole{2.0f * std::cos(whole), 2.0f * std::sin(whole), 0.0f};
+    const Vec3 atExact{2.0f * std::cos(exact), 2.0f * std::sin(exact), 0.0f};
+    ViewCamera v = Ortho(kViewFront, 0.8f);
+    v.panX = -atWhole.x;
+    v.panY = -atWhole.y;
+    UpdateCamera(v);
+    const Image img = Draw(v, kDisplayShaded, Path());
+    EXPECT_TRUE(Covered(img, v, atWhole));
+    EXPECT_FALSE(Covered(img, v, atExact));
+}
+
 TEST_P(GeometryTest, ModesChooseSurfacesCurvesAndColoursPerObject) {
     // Object 0 on the left, object 1 (current) on the right.
     AddPatch(doc.objects[0], SquareNet(Vec3{-1.2f, 0.0f, 0.0f}, 0.5f));
