@@ -337,6 +337,54 @@ TEST_F(SceneTest, PatchCornerArmsCloseALoopThroughTheNet) {
     EXPECT_FALSE(ColorNear(img, v, Vec3{1.0f, 0.5f, 0}, handle, 1));  // the opposite corner
 }
 
+TEST_F(SceneTest, CurvePreviewWithItsHandleAndMirroredEndHandle) {
+    const Rgb wire = ToBytes(settings.wireColor);
+    SceneInput in(doc, sw, settings);
+    in.preview.q = {
+        {Vec3{-1.5f, 1.5f, 0}, Vec3{-1.5f, 2.0f, 0}, Vec3{0.5f, 1.5f, 0}, Vec3{1.5f, 1.5f, 0}}};
+    ViewCamera v = Ortho(kViewFront);
+    v.displayMode = kDisplayWireframe;
+    const Vec3 startHandle{-1.5f, 1.8f, 0};
+    const Vec3 mirroredEnd{2.2f, 1.5f, 0};    // between Q3 and 2 Q3 - Q2 = (2.5, 1.5)
+    const Vec3 onCurve{-0.375f, 1.6875f, 0};  // t = 1/2: (Q0 + 3 Q1 + 3 Q2 + Q3) / 8
+    Image img = Draw(v, in);
+    EXPECT_FALSE(ColorNear(img, v, startHandle, wire, 2));  // nothing while not drawing
+    in.preview.active = true;
+    sw.divLevel = 20;
+    img = Draw(v, in);
+    EXPECT_TRUE(ColorNear(img, v, startHandle, wire));
+    EXPECT_TRUE(ColorNear(img, v, mirroredEnd, wire));
+    EXPECT_TRUE(ColorNear(img, v, onCurve, wire));
+    // Not in the shaded modes.
+    v.displayMode = kDisplayCurrentShaded;
+    img = Draw(v, in);
+    EXPECT_FALSE(ColorNear(img, v, startHandle, wire, 2));
+}
+
+TEST_F(SceneTest, LightsFollowTheViewerInOrthographicViewsAndTheModelInPerspective) {
+    // The same patch seen head-on from the front, and turned a quarter about Y seen head-on
+    // from the right: orthographic views shade both alike, perspective views do not.
+    std::array<Vec3, 16> net = SquareNet(Vec3{}, 1.0f, 2, 0.3f);
+    std::array<Vec3, 16> turned = net;
+    for (Vec3& p : turned)
+        p = Vec3{p.z, p.y, -p.x};
+    doc.objects[0].color = {{0.9f, 0.9f, 0.9f, 1.0f}};
+    auto shade = [&](const std::array<Vec3, 16>& patch, ViewCamera v) {
+        doc.objects[0] = PatchObject{};
+        doc.objects[0].color = {{0.9f, 0.9f, 0.9f, 1.0f}};
+        AddPatch(doc.objects[0], patch);
+        const Image img = Draw(v, kDisplayShaded);
+        const Rgb c = img.At(kWidth / 2, kHeight / 2);
+        return c[0] + c[1] + c[2];
+    };
+    const int frontOrtho = shade(net, Ortho(kViewFront));
+    const int rightOrtho = shade(turned, Ortho(kViewRight));
+    EXPECT_NEAR(frontOrtho, rightOrtho, 3);
+    const int frontPersp = shade(net, Perspective());
+    const int rightPersp = shade(turned, Perspective(0.0f, kCameraPi / 2));
+    EXPECT_GT(std::abs(frontPersp - rightPersp), 15);
+}
+
 TEST_F(SceneTest, BackgroundPictureQuadsPerCameraKind) {
     ViewCamera front = Ortho(kViewFront);
     SceneInput in(doc, sw, settings);
