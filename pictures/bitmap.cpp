@@ -210,7 +210,7 @@ std::optional<BitmapImage> ReadBitmapBytes(const uint8_t* data, size_t size, std
     const uint32_t colorsUsed = U32(h + 32);
 
     if (width <= 0) return Refuse(why, "width " + std::to_string(width) + " is not positive");
-    if (height == 0) return Refuse(why, "height 0");
+    if (height == 0) return Refuse(why, "height 0: the picture has no rows");
     const bool topDown = height < 0;
     const int64_t rows = topDown ? -int64_t{height} : height;
     const int64_t limit = std::min(maxPixels, kMaxBitmapPixels);
