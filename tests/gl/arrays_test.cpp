@@ -55,7 +55,9 @@ class ArraysTest : public GlTest {
 
     void ExpectSamePicture(ViewCamera& v, uint8_t mode, const char* what) {
         const Image slow = Draw(v, mode, nullptr);
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << what;
         const Image fast = Draw(v, mode, &cache);
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << what;
         const auto [count, largest] = Difference(slow, fast);
         const int covered = CoveredCount(slow, Background());
         ASSERT_GT(covered, 500) << what;  // the scene is in view
