@@ -91,6 +91,30 @@ TEST_F(PickTest, PicksRestoreTheViewportAndProjection) {
     EXPECT_EQ(mode, GL_RENDER);
 }
 
+TEST_F(PickTest, RubberBandIsADottedBlackOutlineOverThePicture) {
+    Image img = Draw(view, kDisplayShaded);  // no guides: an even background
+    DrawRubberBand(view, 30.0f, {20, 20}, {61, 51});
+    glFinish();
+    glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, img.rgba.data());
+    const Rgb black{{0, 0, 0}};
+    int blackOnTop = 0, blackOnLeft = 0;
+    for (int x = 20; x <= 61; ++x)
+        blackOnTop += Same(img.At(x, 20), black) ? 1 : 0;
+    for (int y = 20; y <= 51; ++y)
+        blackOnLeft += Same(img.At(20, y), black) ? 1 : 0;
+    // Dotted: about every other pixel of each side.
+    EXPECT_GT(blackOnTop, 12);
+    EXPECT_LT(blackOnTop, 30);
+    EXPECT_GT(blackOnLeft, 10);
+    EXPECT_TRUE(Same(img.At(61, 51), black) || Same(img.At(60, 51), black));
+    EXPECT_TRUE(Same(img.At(40, 35), Background()));
+    EXPECT_TRUE(Same(img.At(70, 35), Background()));
+    // The view's projection is back for the next drawing.
+    Matrix4 projection{};
+    glGetDoublev(GL_PROJECTION_MATRIX, projection.data());
+    EXPECT_NEAR(projection[0], ProjectionMatrix(view, 30.0f)[0], 1e-6);
+}
+
 TEST_F(PickTest, RectangleReplacesAddsOrIntersectsTheSelection) {
     // Anchors at x = -1.5, -0.5, 0.5, 1.5 on y = 0: indices 0, 3, 4, 7.
     AddSegment(obj(), {-1.5f, 0, 0}, {-1.2f, 0.3f, 0}, {-0.8f, 0.3f, 0}, {-0.5f, 0, 0});
