@@ -73,10 +73,12 @@ TEST_F(PickTest, HandlesArePickableOnlyThroughSelectedAnchors) {
     EXPECT_EQ(Pick(handle, kControlMinimumDrawing).index, 1);
 }
 
-TEST_F(PickTest, PicksRestoreTheViewportAndProjection) {
+TEST_F(PickTest, SelectionModePicksRestoreTheViewportAndProjection) {
     AddSegment(obj(), {-1, 0, 0}, {-0.5f, 0.6f, 0}, {0.5f, 0.6f, 0}, {1, 0, 0});
     glViewport(3, 4, 20, 20);
-    Pick({-1, 0, 0});
+    PickInput in(doc, sw, 0);
+    in.method = PickMethod::SelectionMode;
+    PickPointHits(in, view, At({-1, 0, 0}));
     GLint vp[4];
     glGetIntegerv(GL_VIEWPORT, vp);
     EXPECT_EQ(vp[2], kWidth);

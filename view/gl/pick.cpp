@@ -1,10 +1,11 @@
-// Selection-mode picking of the current object's points, and the rubber band.
+// Picking the current object's points by projection or in selection mode, and the rubber band.
 #include "view/gl/pick.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "ops/point_sets.h"
@@ -21,6 +22,20 @@ int32_t g_lastHitCount = 0;
 std::vector<GLuint>& SelectBuffer() {
     static std::vector<GLuint> buffer;
     return buffer;
+}
+
+// a x b, column-major.
+Matrix4 Product(const Matrix4& a, const Matrix4& b) {
+    Matrix4 m{};
+    for (int c = 0; c < 4; ++c) {
+        for (int r = 0; r < 4; ++r) {
+            double sum = 0.0;
+            for (int k = 0; k < 4; ++k)
+                sum += a[k * 4 + r] * b[c * 4 + k];
+            m[c * 4 + r] = sum;
+        }
+    }
+    return m;
 }
 
 bool HasPoints(const Document& doc) {
@@ -65,8 +80,8 @@ void ForEachPickable(const PickInput& in, F f) {
 // Draws the pickable points with their indices as names into the pick region centred at
 // (x, y) (GL window coordinates) of the given size, and returns the names of the hit records
 // in record order. The buffer holds a record for every pickable point, so it cannot overflow.
-std::vector<int32_t> SelectionPass(const PickInput& in, const ViewCamera& view, double x, double y,
-                                   double width, double height) {
+std::vector<int32_t> SelectionModeHits(const PickInput& in, const ViewCamera& view, double x,
+                                       double y, double width, double height) {
     int32_t pickable = 0;
     ForEachPickable(in, [&](int32_t, const ControlPoint&) { ++pickable; });
     std::vector<GLuint>& buffer = SelectBuffer();
@@ -110,7 +125,51 @@ std::vector<int32_t> SelectionPass(const PickInput& in, const ViewCamera& view, 
     return names;
 }
 
+// The records selection mode would give, found on the processor: every pickable point whose
+// clip coordinates under pick matrix x projection x view transform lie inside the clip volume
+// (-w <= x, y, z <= w, boundaries included, as GL clips points), in drawing order. The pick
+// matrix only scales and shifts x and y, so the test is made in window units against the
+// region's half size instead of composing it.
+std::vector<int32_t> ProjectedHits(const PickInput& in, const ViewCamera& view, double x, double y,
+                                   double width, double height) {
+    const Matrix4 mvp = Product(ProjectionMatrix(view, in.fovy), ViewMatrix(view));
+    // As gluPickMatrix: no restriction unless both sizes are positive.
+    const bool region = width > 0.0 && height > 0.0;
+    const double vw = view.width, vh = view.height;
+    // Window x of a clip point is (x / w + 1) * vw / 2; inside the region when
+    // |(x / w + 1) * vw / 2 - cx| <= width / 2, i.e. |x * vw / 2 + w * (vw / 2 - cx)| <= w * width
+    // / 2.
+    const double sx = vw / 2.0, tx = vw / 2.0 - x, hx = width / 2.0;
+    const double sy = vh / 2.0, ty = vh / 2.0 - y, hy = height / 2.0;
+    std::vector<int32_t> names;
+    ForEachPickable(in, [&](int32_t i, const ControlPoint& p) {
+        const double px = p.x, py = p.y, pz = p.z;
+        const double cw = mvp[3] * px + mvp[7] * py + mvp[11] * pz + mvp[15];
+        if (!(cw > 0.0)) return;  // behind the eye, or not a number
+        const double cz = mvp[2] * px + mvp[6] * py + mvp[10] * pz + mvp[14];
+        if (cz < -cw || cz > cw) return;
+        const double cx = mvp[0] * px + mvp[4] * py + mvp[8] * pz + mvp[12];
+        const double cy = mvp[1] * px + mvp[5] * py + mvp[9] * pz + mvp[13];
+        if (region) {
+            if (std::abs(cx * sx + cw * tx) > cw * hx) return;
+            if (std::abs(cy * sy + cw * ty) > cw * hy) return;
+        } else if (cx < -cw || cx > cw || cy < -cw || cy > cw) {
+            return;
+        }
+        names.push_back(i);
+    });
+    return names;
+}
+
 }  // namespace
+
+std::vector<int32_t> PickHits(const PickInput& in, const ViewCamera& view, double x, double y,
+                              double width, double height) {
+    if (!HasPoints(in.doc)) return {};
+    if (in.method == PickMethod::SelectionMode)
+        return SelectionModeHits(in, view, x, y, width, height);
+    return ProjectedHits(in, view, x, y, width, height);
+}
 
 PickResult PickPointHits(const PickInput& in, const ViewCamera& view, CursorPoint cursor) {
     PickResult result;
@@ -120,7 +179,7 @@ PickResult PickPointHits(const PickInput& in, const ViewCamera& view, CursorPoin
     }
     g_lastHitCount = -1;
     const std::vector<int32_t> names =
-        SelectionPass(in, view, cursor.x, view.height - cursor.y - 1, kPickSize, kPickSize);
+        PickHits(in, view, cursor.x, view.height - cursor.y - 1, kPickSize, kPickSize);
     result.hitCount = static_cast<int32_t>(names.size());
     g_lastHitCount = result.hitCount;
     if (names.empty()) return result;
@@ -149,7 +208,7 @@ int32_t LastHitCount() {
 
 int32_t PickRectangle(Document& doc, const EditSwitches& sw, int32_t controlFlags,
                       const ViewCamera& view, float fovy, int32_t left, int32_t top, int32_t width,
-                      int32_t height, ModifierKeys keys, Vec3* dragOrigin) {
+                      int32_t height, ModifierKeys keys, Vec3* dragOrigin, PickMethod method) {
     if (!HasPoints(doc)) return -1;
     const bool intersect = sw.intersectSelect != 0;
     // The intersection replaces the selection by itself; emptying it first would always leave
@@ -158,8 +217,9 @@ int32_t PickRectangle(Document& doc, const EditSwitches& sw, int32_t controlFlag
 
     PickInput in(doc, sw, controlFlags);
     in.fovy = fovy;
-    const std::vector<int32_t> names = SelectionPass(
-        in, view, left + width / 2.0, view.height - top - height / 2.0 - 1, width, height);
+    in.method = method;
+    const std::vector<int32_t> names =
+        PickHits(in, view, left + width / 2.0, view.height - top - height / 2.0 - 1, width, height);
     if (names.empty()) return -1;
 
     PatchObject& obj = *doc.Current();
