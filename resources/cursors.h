@@ -5,8 +5,6 @@
 
 namespace zarni {
 
-constexpr int kPointCursorId = 3;
-
 // 32 x 32, white with a black outline, index finger up, hot spot at the finger tip (6, 1).
 wxCursor CreatePointCursor();
 

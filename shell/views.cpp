@@ -1,17 +1,21 @@
-// The four OpenGL views, their layouts, redraws and timer, and the camera's keys, wheel and
-// drags.
+// The four OpenGL views, their layouts, redraws and timer, and the window side of the editing
+// state machine.
 #include "shell/views.h"
 
 #include <wx/dcclient.h>
+#include <wx/settings.h>
 #include <wx/utils.h>
 
-#include <cstdio>
 #include <cstring>
 
+#include "platform/clock.h"
 #include "resources/cursors.h"
 #include "resources/ids.h"
 #include "shell/app_state.h"
+#include "shell/hint_window.h"
 #include "shell/key_filter.h"
+#include "shell/palette_strip.h"
+#include "view/gl/pick.h"
 
 namespace zarni {
 
@@ -42,30 +46,29 @@ wxGLAttributes ViewAttributes() {
     return fallback;
 }
 
-// The orthographic direction of a digit key, or -1.
-int DirectionOfKey(int key) {
+// The view's key code of a key press, or 0 for keys the views do not know.
+int32_t ViewKeyOf(int key) {
+    if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) return key;
+    if (key >= 'a' && key <= 'z') return key - 'a' + 'A';
+    if (key >= WXK_NUMPAD0 && key <= WXK_NUMPAD9) return kKeyNumpad0 + (key - WXK_NUMPAD0);
     switch (key) {
-        case '2':
-        case WXK_NUMPAD2:
-            return kViewFront;
-        case '8':
-        case WXK_NUMPAD8:
-            return kViewBack;
-        case '1':
-        case WXK_NUMPAD1:
-            return kViewLeft;
-        case '3':
-        case WXK_NUMPAD3:
-            return kViewRight;
-        case '5':
-        case WXK_NUMPAD5:
-            return kViewTop;
-        case '0':
-        case WXK_NUMPAD0:
-            return kViewBottom;
+        case WXK_UP:
+        case WXK_NUMPAD_UP:
+            return kKeyUp;
+        case WXK_DOWN:
+        case WXK_NUMPAD_DOWN:
+            return kKeyDown;
+        case WXK_F4:
+            return kKeyF4;
+        case WXK_F12:
+            return kKeyF12;
         default:
-            return -1;
+            return 0;
     }
+}
+
+ModifierKeys KeysOf(const wxKeyboardState& state) {
+    return ModifierKeys{state.ControlDown(), state.ShiftDown(), state.AltDown()};
 }
 
 }  // namespace
@@ -99,8 +102,9 @@ ViewPanel::ViewPanel(wxWindow* parent, ViewSet& set, int index, const wxGLAttrib
     Bind(wxEVT_KEY_DOWN, &ViewPanel::OnKeyDown, this);
     Bind(wxEVT_CHAR, &ViewPanel::OnChar, this);
     for (const wxEventTypeTag<wxMouseEvent>& type :
-         {wxEVT_MOTION, wxEVT_RIGHT_DOWN, wxEVT_RIGHT_UP, wxEVT_MIDDLE_DOWN, wxEVT_MIDDLE_UP,
-          wxEVT_LEFT_DOWN, wxEVT_LEFT_UP, wxEVT_MOUSEWHEEL}) {
+         {wxEVT_MOTION, wxEVT_LEAVE_WINDOW, wxEVT_RIGHT_DOWN, wxEVT_RIGHT_UP, wxEVT_RIGHT_DCLICK,
+          wxEVT_MIDDLE_DOWN, wxEVT_MIDDLE_UP, wxEVT_MIDDLE_DCLICK, wxEVT_LEFT_DOWN, wxEVT_LEFT_UP,
+          wxEVT_LEFT_DCLICK, wxEVT_MOUSEWHEEL}) {
         Bind(type, &ViewPanel::OnMouse, this);
     }
 }
@@ -135,6 +139,8 @@ bool ViewPanel::Render() {
     } else {
         DrawView(in, camera);
     }
+    const RubberBand& band = set_.editor().rubberBand();
+    if (band.visible && set_.bandView_ == index_) DrawRubberBand(camera, fovy, band.from, band.to);
     SwapBuffers();
     drawnState_ = set_.PictureState(*this);
     set_.CountDraw();
@@ -157,62 +163,25 @@ void ViewPanel::OnSize(wxSizeEvent& event) {
 
 void ViewPanel::OnKeyDown(wxKeyEvent& event) {
     set_.MakeCurrent(index_);
-    const int key = event.GetKeyCode();
-    if (!event.ControlDown() && !event.AltDown()) {
-        const int direction = DirectionOfKey(key);
-        if (direction >= 0) {
-            SelectOrthoDirection(camera, App().cameras, direction);
-            Refresh(false);
-            return;
-        }
-        if (key == WXK_F4) {
-            set_.ToggleViewLayout();
-            return;
-        }
-    }
+    // Alt combinations belong to the menu.
+    const int32_t key = event.AltDown() ? 0 : ViewKeyOf(event.GetKeyCode());
+    if (key != 0 && set_.editor().Key(camera, ViewKeyEvent{key, KeysOf(event)})) return;
     event.Skip();
 }
 
 void ViewPanel::OnChar(wxKeyEvent& event) {
     const int ch = static_cast<int>(event.GetUnicodeKey());
-    if (ch != WXK_NONE && ZoomByCharacter(camera, App().cameras, ch)) {
-        set_.AfterZoom(*this);
-        return;
-    }
+    if (ch != WXK_NONE && set_.editor().Char(camera, ch)) return;
     event.Skip();
 }
 
-void ViewPanel::OnMouse(wxMouseEvent& event) {
+CursorPoint ViewPanel::ToCursor(wxPoint client) const {
     const double scale = GetContentScaleFactor();
-    const wxPoint p = event.GetPosition();
-    cursorPos = {static_cast<int32_t>(p.x * scale), static_cast<int32_t>(p.y * scale)};
-    const wxEventType type = event.GetEventType();
-    if (type == wxEVT_RIGHT_DOWN || type == wxEVT_MIDDLE_DOWN) {
-        set_.MakeCurrent(index_);
-        if (set_.dragState() == 0) {
-            if (type == wxEVT_RIGHT_DOWN) EnterPerspective(camera);
-            set_.BeginCameraDrag(*this, type == wxEVT_RIGHT_DOWN ? 201 : 202, cursorPos);
-        }
-    } else if (type == wxEVT_RIGHT_UP || type == wxEVT_MIDDLE_UP) {
-        if ((set_.dragState() == 201 && type == wxEVT_RIGHT_UP) ||
-            (set_.dragState() == 202 && type == wxEVT_MIDDLE_UP)) {
-            set_.EndCameraDrag(*this);
-        }
-    } else if (type == wxEVT_MOTION) {
-        if (set_.dragState() == 201) {
-            OrbitDrag(camera, cursorPos, set_.prevCursor_);
-            set_.prevCursor_ = cursorPos;
-            Refresh(false);
-        } else if (set_.dragState() == 202) {
-            PanDrag(camera, App().cameras, cursorPos, set_.prevCursor_);
-            set_.prevCursor_ = cursorPos;
-            Refresh(false);
-        }
-    } else if (type == wxEVT_MOUSEWHEEL) {
-        set_.MakeCurrent(index_);
-        if (ZoomByWheel(camera, App().cameras, event.GetWheelRotation())) set_.AfterZoom(*this);
-        return;
-    }
+    return {static_cast<int32_t>(client.x * scale), static_cast<int32_t>(client.y * scale)};
+}
+
+void ViewPanel::OnMouse(wxMouseEvent& event) {
+    set_.HandleMouse(*this, event);
     event.Skip();
 }
 
@@ -231,21 +200,28 @@ ViewSet::ViewSet(wxWindow* parent) : parent_(parent), timer_(this) {
     }
     SetViews(this);
     SetOneViewLayout();
+    editor_ = std::make_unique<ViewEditor>(app.doc, app.sw, app.cameras, app.settings, *this);
     arrowCursor_ = wxCursor(wxCURSOR_ARROW);
     pointCursor_ = CreatePointCursor();
+    hint_ = new HintWindow(parent);
+    hint_->SetTimeout(kHintTimeoutMs);
+    showHint = [this](const std::string& text) { hint_->ShowAtCursor(text); };
     Bind(wxEVT_TIMER, &ViewSet::OnTimer, this);
     timer_.Start(kTimerMs);
 }
 
 ViewSet::~ViewSet() {
     timer_.Stop();
+    if (hint_) hint_->Destroy();
     if (g_views == this) SetViews(nullptr);
 }
 
 SceneInput ViewSet::MakeSceneInput() const {
     AppState& app = App();
     SceneInput in(app.doc, app.sw, app.settings);
-    in.cameraDragging = dragState_ != 0;
+    in.cameraDragging = editor_->cameraDragging();
+    in.preview.active = editor_->curve().active;
+    in.preview.q = editor_->curve().q;
     geometry_.Trim(app.doc.objects.size());
     in.geometry = &geometry_;
     return in;
@@ -261,7 +237,11 @@ uint64_t ViewSet::PictureState(const ViewPanel& v) const {
     }
     h = Mix(h, static_cast<uint64_t>(c.perspective) << 16 |
                    static_cast<uint64_t>(c.viewIndex) << 8 | c.displayMode);
-    h = Mix(h, static_cast<uint64_t>(dragState_));
+    h = Mix(h, static_cast<uint64_t>(editor_->dragState()) << 1 | editor_->cameraDragging());
+    if (editor_->curve().active) {
+        for (const Vec3& q : editor_->curve().q)
+            h = MixVec(h, q);
+    }
 
     const Document& doc = app.doc;
     h = Mix(h, static_cast<uint64_t>(doc.objects.size()));
@@ -421,45 +401,130 @@ void ViewSet::CycleDisplayModes() {
     }
 }
 
-void ViewSet::BeginCameraDrag(ViewPanel& v, int state, CursorPoint at) {
-    MakeCurrent(v.index());
-    dragState_ = state;
-    dragButton_ = state == 201 ? wxMOUSE_BTN_RIGHT : wxMOUSE_BTN_MIDDLE;
-    prevCursor_ = at;
+ViewPanel* ViewSet::PanelOf(const ViewCamera& camera) const {
+    for (ViewPanel* v : views_)
+        if (v && &v->camera == &camera) return v;
+    return nullptr;
 }
 
-void ViewSet::EndCameraDrag(ViewPanel& v) {
-    dragState_ = 0;
-    ComputeSavedMatrices(v.camera, App().cameras.fovy);
-    v.Refresh(false);
+void ViewSet::HandleMouse(ViewPanel& from, wxMouseEvent& event) {
+    const wxEventType type = event.GetEventType();
+    const ModifierKeys keys{event.ControlDown(), event.ShiftDown(), event.AltDown()};
+    if (type == wxEVT_MOUSEWHEEL) {
+        MakeCurrent(from.index());
+        editor_->Wheel(from.camera, event.GetWheelRotation());
+        return;
+    }
+    ViewPanel* target = &from;
+    wxPoint client = event.GetPosition();
+    if (editor_->dragging() && currentView_ >= 0 && views_[currentView_] &&
+        views_[currentView_] != &from) {
+        target = views_[currentView_];
+        client = target->ScreenToClient(from.ClientToScreen(client));
+    }
+    ViewMouseEvent e;
+    e.pos = target->ToCursor(client);
+    e.keys = keys;
+    target->cursorPos = e.pos;
+    if (type == wxEVT_MOTION || type == wxEVT_LEAVE_WINDOW) {
+        e.action = MouseAction::Move;
+    } else {
+        // The views take no double clicks: the second press of one is a press like the first,
+        // and the state machine times it itself.
+        const bool down = type == wxEVT_LEFT_DOWN || type == wxEVT_RIGHT_DOWN ||
+                          type == wxEVT_MIDDLE_DOWN || type == wxEVT_LEFT_DCLICK ||
+                          type == wxEVT_RIGHT_DCLICK || type == wxEVT_MIDDLE_DCLICK;
+        e.action = down ? MouseAction::Down : MouseAction::Up;
+        if (type == wxEVT_LEFT_DOWN || type == wxEVT_LEFT_UP || type == wxEVT_LEFT_DCLICK) {
+            e.button = MouseButton::Left;
+        } else if (type == wxEVT_RIGHT_DOWN || type == wxEVT_RIGHT_UP ||
+                   type == wxEVT_RIGHT_DCLICK) {
+            e.button = MouseButton::Right;
+        } else {
+            e.button = MouseButton::Middle;
+        }
+        if (down && !editor_->dragging()) MakeCurrent(target->index());
+    }
+    editor_->Mouse(target->camera, e);
 }
 
-void ViewSet::AfterZoom(ViewPanel& v) {
-    RedrawAllViews();
-    ComputeSavedMatrices(v.camera, App().cameras.fovy);
+PickResult ViewSet::PickPoint(ViewCamera& view, CursorPoint at) {
+    AppState& app = App();
+    UpdateCamera(view);
+    PickInput in(app.doc, app.sw, app.settings.controlFlags);
+    in.fovy = app.cameras.fovy;
+    return PickPointHits(in, view, at);
+}
+
+int32_t ViewSet::PickRectangle(ViewCamera& view, int32_t left, int32_t top, int32_t width,
+                               int32_t height, ModifierKeys keys, Vec3& dragOrigin) {
+    AppState& app = App();
+    UpdateCamera(view);
+    return ::zarni::PickRectangle(app.doc, app.sw, app.settings.controlFlags, view,
+                                  app.cameras.fovy, left, top, width, height, keys, &dragOrigin);
+}
+
+Vec3 ViewSet::CursorToModel(ViewCamera& view, CursorPoint at, Vec3 dragOrigin) {
+    ViewPanel* v = PanelOf(view);
+    // The depth comes from the view's last picture; a view that was never drawn has none and
+    // maps as if nothing were under the cursor.
+    if (v && v->IsShownOnScreen() && v->contextOk() && v->glReady_ && v->SetCurrent(*v->context_))
+        return CursorToModelInContext(view, at, dragOrigin);
+    return ::zarni::CursorToModel(view, at, 1.0f, dragOrigin);
+}
+
+uint32_t ViewSet::TickCount() {
+    return ::zarni::TickCount();
+}
+
+uint32_t ViewSet::DoubleClickTime() {
+    // wxGTK reads the desktop's gtk-double-click-time here.
+    const int ms = wxSystemSettings::GetMetric(wxSYS_DCLICK_MSEC);
+    return ms > 0 ? static_cast<uint32_t>(ms) : 400u;
+}
+
+uint8_t ViewSet::ButtonsDown() {
+    const wxMouseState mouse = wxGetMouseState();
+    return static_cast<uint8_t>((mouse.LeftIsDown() ? 1 : 0) | (mouse.RightIsDown() ? 2 : 0) |
+                                (mouse.MiddleIsDown() ? 4 : 0));
+}
+
+bool ViewSet::CursorInView(ViewCamera& view, CursorPoint& at) {
+    ViewPanel* v = PanelOf(view);
+    if (!v) return false;
+    const wxPoint client = v->ScreenToClient(wxGetMousePosition());
+    at = v->ToCursor(client);
+    v->cursorPos = at;
+    return wxRect(v->GetClientSize()).Contains(client);
+}
+
+void ViewSet::RedrawView(ViewCamera& view) {
+    if (ViewPanel* v = PanelOf(view)) v->Refresh(false);
+}
+
+void ViewSet::ReloadProjection(ViewCamera& view) {
+    ViewPanel* v = PanelOf(view);
+    if (!v) return;
+    v->InvalidateProjection();
+    const int remembered = currentView_;
+    v->Render();
+    MakeCurrent(remembered);
+}
+
+void ViewSet::RubberBandChanged(ViewCamera& view) {
+    ViewPanel* v = PanelOf(view);
+    if (!v) return;
+    bandView_ = v->index();
+    v->Refresh(false);
+}
+
+void ViewSet::RedrawPalette() {
+    ::zarni::RedrawPalette();
 }
 
 void ViewSet::IdleStep() {
-    if (dragState_ == 0 || currentView_ < 0 || !views_[currentView_]) return;
-    ViewPanel& v = *views_[currentView_];
-    const wxPoint at = v.ScreenToClient(wxGetMousePosition());
-    if (wxRect(v.GetClientSize()).Contains(at)) return;
-    const wxMouseState mouse = wxGetMouseState();
-    const bool held = dragButton_ == wxMOUSE_BTN_RIGHT ? mouse.RightIsDown() : mouse.MiddleIsDown();
-    const double scale = v.GetContentScaleFactor();
-    v.cursorPos = {static_cast<int32_t>(at.x * scale), static_cast<int32_t>(at.y * scale)};
-    if (!held) {
-        EndCameraDrag(v);
-        return;
-    }
-    if (v.cursorPos.x == prevCursor_.x && v.cursorPos.y == prevCursor_.y) return;
-    if (dragState_ == 201) {
-        OrbitDrag(v.camera, v.cursorPos, prevCursor_);
-    } else {
-        PanDrag(v.camera, App().cameras, v.cursorPos, prevCursor_);
-    }
-    prevCursor_ = v.cursorPos;
-    v.Refresh(false);
+    if (!editor_->dragging() || currentView_ < 0 || !views_[currentView_]) return;
+    editor_->IdleStep(views_[currentView_]->camera);
 }
 
 void ViewSet::OnTimer(wxTimerEvent&) {
@@ -467,7 +532,7 @@ void ViewSet::OnTimer(wxTimerEvent&) {
 }
 
 void ViewSet::TimerTick() {
-    if (painting_ || dragState_ != 0 || viewCount_ == 0) return;
+    if (painting_ || editor_->dragging() || viewCount_ == 0) return;
     // Only views whose picture would change are drawn again: redrawing a large document
     // every tick would keep the processor busy while nothing happens.
     if (viewsReady_) {
@@ -492,28 +557,15 @@ void ViewSet::TimerTick() {
                 hoverChecked_ = false;
                 cur.SetCursor(arrowCursor_);
             } else if (!hoverChecked_) {
-                const int32_t hit = pickPoint ? pickPoint(cur, cp) : -1;
+                const int32_t hit = PickPoint(cur.camera, cp).index;
                 cur.SetCursor(hit >= 0 ? pointCursor_ : arrowCursor_);
                 hoverChecked_ = true;
             }
         }
-        if (app.settings.controlFlags & kControlShow3DPos) {
-            if (cp.x == timerCursor_.x && cp.y == timerCursor_.y) {
-                if (++restTicks_ == 6 && pickPoint) {
-                    const int32_t hit = pickPoint(cur, cp);
-                    const PatchObject* obj = app.doc.Current();
-                    if (hit >= 0 && obj && hit < obj->pointCount() && showHint) {
-                        const ControlPoint& pt = obj->points[hit];
-                        char text[96];
-                        std::snprintf(text, sizeof text, "X:%3.3f Y:%3.3f Z:%3.3f", pt.x, pt.y,
-                                      pt.z);
-                        showHint(text);
-                    }
-                }
-            } else {
-                restTicks_ = 0;
-            }
-        }
+        const bool show3D = (app.settings.controlFlags & kControlShow3DPos) != 0;
+        const std::optional<std::string> text = readout_.Tick(
+            cp, show3D, app.doc.Current(), [&] { return PickPoint(cur.camera, cp).index; });
+        if (text && showHint) showHint(*text);
         timerCursor_ = wxPoint(cp.x, cp.y);
     }
 
@@ -535,6 +587,9 @@ void ViewSet::TimerTick() {
 
 void ViewSet::DestroyViews() {
     timer_.Stop();
+    if (hint_) hint_->Destroy();
+    hint_ = nullptr;
+    showHint = nullptr;
     for (int i = kViews - 1; i >= 0; --i) {
         if (views_[i]) views_[i]->Destroy();
         views_[i] = nullptr;

@@ -1,6 +1,7 @@
 // The four OpenGL views ("GLPanel"): their contexts, the one- and four-view layouts, the redraw
 // requests, the 149 ms timer (redraw of what changed, cursor shape, position read-out, focus
-// following the mouse) and the camera's keys, wheel and drags.
+// following the mouse), and the window side of the editing state machine: mouse, keys, wheel,
+// picks and the rubber band.
 #pragma once
 
 #include <wx/glcanvas.h>
@@ -13,11 +14,14 @@
 #include <string>
 
 #include "view/camera.h"
+#include "view/drag.h"
 #include "view/gl/scene.h"
+#include "view/hint.h"
 
 namespace zarni {
 
 class ViewSet;
+class HintWindow;
 
 class ViewPanel : public wxGLCanvas {
   public:
@@ -42,11 +46,14 @@ class ViewPanel : public wxGLCanvas {
 
   private:
     friend class ViewSet;
+    class HintWindow;
     void OnPaint(wxPaintEvent&);
     void OnSize(wxSizeEvent&);
     void OnKeyDown(wxKeyEvent&);
     void OnChar(wxKeyEvent&);
     void OnMouse(wxMouseEvent&);
+    // The view's cursor position in client pixels of the drawing buffer.
+    CursorPoint ToCursor(wxPoint client) const;
 
     ViewSet& set_;
     int index_;
@@ -59,7 +66,7 @@ class ViewPanel : public wxGLCanvas {
 };
 
 // The views and everything they share. One exists while the main window does.
-class ViewSet : public wxEvtHandler {
+class ViewSet : public wxEvtHandler, public ViewHost {
   public:
     static constexpr int kViews = 4;
     static constexpr int kTimerMs = 149;
@@ -74,14 +81,15 @@ class ViewSet : public wxEvtHandler {
     bool viewsReady() const { return viewsReady_; }
     void SetViewsReady() { viewsReady_ = true; }
     void ClearPainting() { painting_ = false; }
-    bool cameraDragging() const { return dragState_ != 0; }
-    int dragState() const { return dragState_; }
+    bool cameraDragging() const { return editor_->cameraDragging(); }
+    int dragState() const { return editor_->dragState(); }
+    ViewEditor& editor() { return *editor_; }
 
     void LayoutViews(const wxRect& area);
     void SetOneViewLayout();
     void SetFourViewLayout();
-    void ToggleViewLayout();
-    void RedrawAllViews();
+    void ToggleViewLayout() override;
+    void RedrawAllViews() override;
     void RedrawCurrentView();
     void CycleDisplayModes();
     // Something the pictures depend on changed outside the paths that redraw at once: the
@@ -96,15 +104,30 @@ class ViewSet : public wxEvtHandler {
     uint64_t PictureState(const ViewPanel& v) const;
     // One timer tick, also called by tests.
     void TimerTick();
-    // The idle step: a camera drag whose button was released outside the view ends.
+    // The idle step: a drag whose cursor left the current view goes on, or ends when its
+    // button was released outside.
     void IdleStep();
     // How many pictures were drawn since start-up (tests and the idle measurement watch it).
     uint64_t drawCount() const { return drawCount_; }
 
-    // Picks the point under a cursor position of a view (-1 none); set by the picking code.
-    std::function<int32_t(ViewPanel&, CursorPoint)> pickPoint;
-    // Shows the hint window with a text at the mouse; set by the hint window.
+    // Shows the hint window with a text at the mouse; the views' own hint window unless a
+    // test replaces it.
     std::function<void(const std::string&)> showHint;
+    HintWindow* hintWindow() const { return hint_; }
+
+    // ViewHost: what the editing state machine asks of the views.
+    PickResult PickPoint(ViewCamera& view, CursorPoint at) override;
+    int32_t PickRectangle(ViewCamera& view, int32_t left, int32_t top, int32_t width,
+                          int32_t height, ModifierKeys keys, Vec3& dragOrigin) override;
+    Vec3 CursorToModel(ViewCamera& view, CursorPoint at, Vec3 dragOrigin) override;
+    uint32_t TickCount() override;
+    uint32_t DoubleClickTime() override;
+    uint8_t ButtonsDown() override;
+    bool CursorInView(ViewCamera& view, CursorPoint& at) override;
+    void RedrawView(ViewCamera& view) override;
+    void ReloadProjection(ViewCamera& view) override;
+    void RubberBandChanged(ViewCamera& view) override;
+    void RedrawPalette() override;
     // Called after the layout changed (the palette redraws its layout cell).
     std::function<void()> layoutChanged;
 
@@ -112,9 +135,10 @@ class ViewSet : public wxEvtHandler {
     friend class ViewPanel;
     SceneInput MakeSceneInput() const;
     void CountDraw() { ++drawCount_; }
-    void BeginCameraDrag(ViewPanel& v, int state, CursorPoint at);
-    void EndCameraDrag(ViewPanel& v);
-    void AfterZoom(ViewPanel& v);
+    ViewPanel* PanelOf(const ViewCamera& camera) const;
+    // The panel a mouse event of `from` is handled by: the current view while a drag is under
+    // way (the drag stays in its view), else `from`, which becomes current on a press.
+    void HandleMouse(ViewPanel& from, wxMouseEvent& event);
     void RelayoutParent();
     void OnTimer(wxTimerEvent&);
 
@@ -130,13 +154,13 @@ class ViewSet : public wxEvtHandler {
     mutable GeometryCache geometry_;
     uint64_t changeCount_ = 0;
     uint64_t drawCount_ = 0;
-    // Camera drags: 0 none, 201 orbit, 202 pan (the editing drags come with the editing code).
-    int dragState_ = 0;
-    int dragButton_ = 0;
-    CursorPoint prevCursor_;
+    std::unique_ptr<ViewEditor> editor_;
+    // The view the rubber band is drawn in.
+    int bandView_ = -1;
     wxPoint timerCursor_;
     bool hoverChecked_ = false;
-    int restTicks_ = 0;
+    PositionReadout readout_;
+    HintWindow* hint_ = nullptr;
     wxCursor arrowCursor_;
     wxCursor pointCursor_;
 };
