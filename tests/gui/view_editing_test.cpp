@@ -1,9 +1,10 @@
 // Editing in a view with real pointer events from the X server: a double click, a drag and a
 // click draw a curve segment into the document; a right click ends the drawing; dragging the
-// new end point moves it.
+// new end point moves it. And the timer's position read-out in the hint window.
 #include <wx/uiaction.h>
 
 #include "gui_fixture.h"
+#include "shell/hint_window.h"
 #include "shell/views.h"
 #include "view/drag.h"
 
@@ -104,6 +105,49 @@ TEST_F(ViewEditing, DoubleClickDragAndClickDrawACurve) {
     EXPECT_NEAR(obj.points[s.p3].x, endX, 0.02f);
     EXPECT_GT(obj.points[s.p3].y, endY + 0.3f);
     EXPECT_TRUE(App().doc.modified);
+}
+
+TEST_F(ViewEditing, RestingCursorOnAPointShowsItsPositionOnceWhenShow3DPosIsOn) {
+    MainFrame* frame = Start();
+    ViewSet& views = frame->views();
+    ViewPanel* view = views.view(0);
+    AddCircle4(App().doc, App().sw);
+    PatchObject& obj = *App().doc.Current();
+    for (ControlPoint& p : obj.points)
+        p.y += 2.0f;
+    obj.points[0].x = obj.points[0].y = obj.points[0].z = 0.0f;  // alone at the view's centre
+    views.RedrawAllViews();
+    Pump(60);
+    HintWindow* hint = views.hintWindow();
+    ASSERT_NE(hint, nullptr);
+    view->cursorPos = {view->camera.width / 2, view->camera.height / 2};
+
+    for (int tick = 0; tick < 8; ++tick)
+        views.TimerTick();
+    EXPECT_FALSE(hint->model().visible()) << "off unless Show 3D Pos is set";
+
+    App().settings.controlFlags |= kControlShow3DPos;
+    // The cursor has rested all along: the sixth tick with the read-out on shows it.
+    for (int tick = 0; tick < 5; ++tick) {
+        views.TimerTick();
+        EXPECT_FALSE(hint->model().visible()) << "tick " << tick;
+    }
+    views.TimerTick();
+    EXPECT_TRUE(hint->model().visible());
+    EXPECT_TRUE(hint->IsShown());
+    EXPECT_EQ(hint->model().text(), "X:0.000 Y:0.000 Z:0.000");
+    EXPECT_EQ(hint->model().timeout(), kHintTimeoutMs);
+
+    // Not again while the cursor rests; away from every point nothing is shown.
+    hint->SetTimeout(0);
+    hint->Hide();
+    views.TimerTick();
+    EXPECT_FALSE(hint->IsShown());
+    view->cursorPos = {5, 5};
+    for (int tick = 0; tick < 8; ++tick)
+        views.TimerTick();
+    EXPECT_FALSE(hint->IsShown());
+    App().settings.controlFlags &= ~kControlShow3DPos;
 }
 
 }  // namespace
