@@ -38,7 +38,7 @@ test: build
 FUZZ_SECONDS ?= 60
 FUZZ_SMOKE_SECONDS ?= 20
 FUZZ_DIR := build/fuzz
-BMPSUITE := ../shared/testdata/bmpsuite
+BMPSUITE ?= $(firstword $(wildcard $(ZARNI_TESTDATA_DIR)/bmpsuite ../shared/testdata/bmpsuite /work/shared/testdata/bmpsuite))
 
 fuzz-build: deps
 	@CXX=clang++ cmake -S fuzz -B $(FUZZ_DIR) -G Ninja >/dev/null
