@@ -65,21 +65,25 @@ std::unique_ptr<AcceleratorFilter>& FilterSlot() {
     return filter;
 }
 
-// Never destroyed: wx keeps the hook in a list of its own until the process ends.
+// Never destroyed: wx keeps the hook in a list of its own until the process ends. It is
+// registered before main runs, so it is the oldest hook: wx asks the newest hooks first and stops
+// at one that answers a dialog itself (the GUI tests' dialog hook does), and a counter asked
+// before such a hook would count a dialog whose end it never hears of.
 ModalCounter& Counter() {
-    static ModalCounter* counter = new ModalCounter;
+    static ModalCounter* counter = [] {
+        auto* c = new ModalCounter;
+        c->Register();
+        return c;
+    }();
     return *counter;
 }
+
+[[maybe_unused]] const bool kCounterRegistered = (Counter(), true);
 
 }  // namespace
 
 void InstallKeyFilter(wxWindow* mainWindow) {
     RemoveKeyFilter();
-    static bool hooked = false;
-    if (!hooked) {
-        Counter().Register();
-        hooked = true;
-    }
     FilterSlot() = std::make_unique<AcceleratorFilter>(mainWindow);
     wxEvtHandler::AddFilter(FilterSlot().get());
 }
