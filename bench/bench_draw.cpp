@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "model/document.h"
+#include "platform/heap.h"
 #include "shell/core/settings.h"
 #include "view/camera.h"
 #include "view/gl/scene.h"
@@ -33,6 +34,8 @@ double ProcessSeconds() {
 }
 
 bool MakeContext() {
+    static const bool tuned = (KeepFrameBuffersInTheHeap(), true);
+    (void)tuned;
     static std::vector<uint8_t> buffer(kWidth * kHeight * 4);
     static OSMesaContext ctx = OSMesaCreateContextExt(OSMESA_RGBA, 24, 0, 0, nullptr);
     return ctx && OSMesaMakeCurrent(ctx, buffer.data(), GL_UNSIGNED_BYTE, kWidth, kHeight);
