@@ -129,7 +129,8 @@ TEST(ObjectArrays, GridCornersAreTheCornerControlPointsAndNormalsAreUnit) {
         BuildObjectArrays(obj, div, a);
         const size_t side = div + 1;
         ASSERT_EQ(a.surfaceVertices.size(), side * side * 3);
-        EXPECT_EQ(a.surfaceIndices.size(), static_cast<size_t>(div * div * 6));
+        // One strip: each row's 2 (div + 1) vertices, rows joined by two repeated indices.
+        EXPECT_EQ(a.surfaceIndices.size(), side * 2 * div + 2 * (div - 1));
         EXPECT_EQ(a.curveIndices.size(), static_cast<size_t>(4 * div * 2));
         // Corners of the grid (u along a net row, v across rows) are the net's corners.
         const size_t corners[4][2] = {

@@ -139,18 +139,24 @@ void DrawCurveArrays(const ObjectArrays& a) {
     glDisableClientState(GL_VERTEX_ARRAY);
 }
 
+// Indices of the joined strip of `patches` patches: every row of every patch, rows joined by two
+// repeated indices (degenerate triangles, which keep the next row's winding).
+size_t StripIndexCount(size_t patches, int32_t steps) {
+    const size_t rows = patches * static_cast<size_t>(steps);
+    return rows == 0 ? 0 : rows * 2 * (static_cast<size_t>(steps) + 1) + 2 * (rows - 1);
+}
+
 void DrawSurfaceArrays(const ObjectArrays& a) {
     if (a.patchesDrawn == 0) return;
     const size_t grid = (static_cast<size_t>(a.steps) + 1) * (a.steps + 1);
-    const size_t perPatch = static_cast<size_t>(a.steps) * a.steps * 6;
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_NORMAL_ARRAY);
     for (size_t first = 0; first < a.patchesDrawn; first += kPatchesPerDraw) {
         const size_t count = std::min(kPatchesPerDraw, a.patchesDrawn - first);
         glVertexPointer(3, GL_FLOAT, 0, a.surfaceVertices.data() + first * grid * 3);
         glNormalPointer(GL_FLOAT, 0, a.surfaceNormals.data() + first * grid * 3);
-        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(count * perPatch), GL_UNSIGNED_SHORT,
-                       a.surfaceIndices.data());
+        glDrawElements(GL_TRIANGLE_STRIP, static_cast<GLsizei>(StripIndexCount(count, a.steps)),
+                       GL_UNSIGNED_SHORT, a.surfaceIndices.data());
     }
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
@@ -210,21 +216,23 @@ void BuildObjectArrays(const PatchObject& obj, int32_t divLevel, ObjectArrays& o
             }
         }
     }
-    // Row j of a patch's mesh is a strip (u_i, v_j), (u_i, v_j+1), ...; its triangles keep
-    // the strip's vertex order.
+    // Row j of a patch's mesh is a strip (u_i, v_j), (u_i, v_j+1), ..., as the evaluator meshes
+    // draw it; all rows of a call's patches form one strip, joined by degenerate triangles.
     const size_t callPatches = std::min(patches, kPatchesPerDraw);
-    out.surfaceIndices.resize(callPatches * n * n * 6);
+    out.surfaceIndices.resize(StripIndexCount(callPatches, n));
     uint16_t* idx = out.surfaceIndices.data();
     for (size_t p = 0; p < callPatches; ++p) {
         const size_t base = p * grid;
         for (int32_t j = 0; j < n; ++j) {
-            for (int32_t i = 0; i < n; ++i) {
-                const size_t a = base + j * curveStride + i;  // (i, j)
-                const size_t b = a + curveStride;             // (i, j + 1)
-                const size_t c = a + 1;                       // (i + 1, j)
-                const size_t d = b + 1;                       // (i + 1, j + 1)
-                for (size_t k : {a, b, c, b, d, c})
-                    *idx++ = static_cast<uint16_t>(k);
+            const size_t row = base + static_cast<size_t>(j) * curveStride;
+            if (idx != out.surfaceIndices.data()) {
+                idx[0] = idx[-1];
+                idx[1] = static_cast<uint16_t>(row);
+                idx += 2;
+            }
+            for (int32_t i = 0; i <= n; ++i) {
+                *idx++ = static_cast<uint16_t>(row + i);
+                *idx++ = static_cast<uint16_t>(row + i + curveStride);
             }
         }
     }

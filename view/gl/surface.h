@@ -33,7 +33,7 @@ struct ObjectArrays {
     std::vector<uint16_t> curveIndices;    // pairs, GL_LINES
     std::vector<float> surfaceVertices;    // 3 floats a vertex
     std::vector<float> surfaceNormals;     // 3 floats a vertex
-    std::vector<uint16_t> surfaceIndices;  // triples, GL_TRIANGLES
+    std::vector<uint16_t> surfaceIndices;  // one GL_TRIANGLE_STRIP per call of patches
 };
 
 // Builds the arrays of `obj` at `divLevel` (no GL calls; usable without a context).
