@@ -39,16 +39,16 @@ class AcceleratorFilter : public wxEventFilter {
     int FilterEvent(wxEvent& event) override {
         if (event.GetEventType() != wxEVT_CHAR_HOOK) return Event_Skip;
         if (ModalDialogOpen()) return Event_Skip;
-        auto* window = wxDynamicCast(event.GetEventObject(), wxWindow);
+        auto* window = dynamic_cast<wxWindow*>(event.GetEventObject());
         if (window) {
-            auto* dialog = wxDynamicCast(wxGetTopLevelParent(window), wxDialog);
+            auto* dialog = dynamic_cast<wxDialog*>(wxGetTopLevelParent(window));
             if (dialog && dialog->IsModal()) return Event_Skip;
         }
         const auto& key = static_cast<wxKeyEvent&>(event);
         const int command = AcceleratorCommand(key.GetKeyCode(), key.RawControlDown(),
                                                key.ShiftDown(), key.AltDown());
         if (command == 0) return Event_Skip;
-        auto* frame = wxDynamicCast(main_, wxFrame);
+        auto* frame = dynamic_cast<wxFrame*>(main_);
         wxMenuBar* bar = frame ? frame->GetMenuBar() : nullptr;
         if (bar && bar->FindItem(command) && !bar->IsEnabled(command)) return Event_Skip;
         // Posted, not sent: Exit destroys windows whose key handler may be running now.

@@ -197,7 +197,7 @@ class ExpectVersion : public wxExpectModalBase<wxDialog, ExpectVersion> {
 
   protected:
     int OnInvoked(wxDialog* dialog) const override {
-        if (auto* label = wxDynamicCast(dialog->FindWindow(kVersionTextId), wxStaticText)) {
+        if (auto* label = dynamic_cast<wxStaticText*>(dialog->FindWindow(kVersionTextId))) {
             *text_ = label->GetLabel();
         }
         return wxID_OK;
