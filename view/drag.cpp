@@ -361,20 +361,7 @@ void ViewEditor::RightDown(ViewCamera& view, CursorPoint pos, ModifierKeys keys)
     if (state_ != kDragIdle) return;
 
     buttonState_ = host_.ButtonsDown();
-    const bool buttonHandles = (settings_.controlFlags & kControlNoButtonHandle) == 0;
-    if (buttonHandles && view.displayMode == kDisplayWireframe) {
-        const PickResult hit = host_.PickPoint(view, pos);
-        const PatchObject* obj = doc_.Current();
-        if (obj && hit.index >= 0 && hit.index < obj->pointCount()) {
-            if (obj->points[hit.index].anchor >= 0) return;
-            SelectPoint(doc_, sw_, hit.index, false, keys, &dragOrigin_);
-            doc_.activePoint = hit.index;
-            prevCursor_ = dragStart_ = pos;
-            state_ = kDragTurnHandles;
-            host_.RedrawPalette();
-            return;
-        }
-    }
+    if (PressOnAPoint(view, pos, keys, kDragTurnHandles)) return;
     if (EnterPerspective(view)) host_.ReloadProjection(view);
     cameraDragging_ = true;
     state_ = kDragOrbit;
@@ -382,24 +369,30 @@ void ViewEditor::RightDown(ViewCamera& view, CursorPoint pos, ModifierKeys keys)
     host_.RedrawView(view);
 }
 
+// A right or middle press on a point in wireframe mode (with button handle control on): on an
+// anchor it selects the anchor and starts `handleDrag` on its handles; on a handle it does
+// nothing. True when the press was on a point, so no camera drag starts.
+bool ViewEditor::PressOnAPoint(ViewCamera& view, CursorPoint pos, ModifierKeys keys,
+                               int32_t handleDrag) {
+    const bool buttonHandles = (settings_.controlFlags & kControlNoButtonHandle) == 0;
+    if (!buttonHandles || view.displayMode != kDisplayWireframe) return false;
+    const PickResult hit = host_.PickPoint(view, pos);
+    const PatchObject* obj = doc_.Current();
+    if (!obj || hit.index < 0 || hit.index >= obj->pointCount()) return false;
+    if (obj->points[hit.index].anchor >= 0) return true;
+    SelectPoint(doc_, sw_, hit.index, false, keys, &dragOrigin_);
+    doc_.activePoint = hit.index;
+    prevCursor_ = dragStart_ = pos;
+    state_ = handleDrag;
+    host_.RedrawPalette();
+    return true;
+}
+
 void ViewEditor::MiddleDown(ViewCamera& view, CursorPoint pos, ModifierKeys keys) {
     lastKeys_ = keys;
     if (state_ != kDragIdle) return;
     buttonState_ = host_.ButtonsDown();
-    const bool buttonHandles = (settings_.controlFlags & kControlNoButtonHandle) == 0;
-    if (buttonHandles && view.displayMode == kDisplayWireframe) {
-        const PickResult hit = host_.PickPoint(view, pos);
-        const PatchObject* obj = doc_.Current();
-        if (obj && hit.index >= 0 && hit.index < obj->pointCount()) {
-            if (obj->points[hit.index].anchor >= 0) return;
-            SelectPoint(doc_, sw_, hit.index, false, keys, &dragOrigin_);
-            doc_.activePoint = hit.index;
-            prevCursor_ = dragStart_ = pos;
-            state_ = kDragScaleHandles;
-            host_.RedrawPalette();
-            return;
-        }
-    }
+    if (PressOnAPoint(view, pos, keys, kDragScaleHandles)) return;
     cameraDragging_ = true;
     state_ = kDragPan;
     prevCursor_ = pos;

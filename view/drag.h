@@ -161,6 +161,7 @@ class ViewEditor {
 
   private:
     void DragRedraw(ViewCamera& view);
+    bool PressOnAPoint(ViewCamera& view, CursorPoint pos, ModifierKeys keys, int32_t handleDrag);
     void EndPointDrag();
     void Weld(ViewCamera& view, CursorPoint pos);
     void ScaleHandles(const ViewCamera& view, CursorPoint pos);
