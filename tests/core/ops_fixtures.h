@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,21 @@
 #include "model/invariants.h"
 
 namespace zarni::opsfix {
+
+constexpr double kPi = 3.14159265358979323846;
+
+// A position worked out by hand, in double precision.
+struct Xyz {
+    double x, y, z;
+};
+
+// A point within `tolerance` (sum of coordinate differences) of a hand-worked position.
+inline ::testing::AssertionResult Near(const ControlPoint& p, Xyz want, double tolerance = 1e-6) {
+    const double d = std::fabs(p.x - want.x) + std::fabs(p.y - want.y) + std::fabs(p.z - want.z);
+    if (d <= tolerance) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "(" << p.x << ", " << p.y << ", " << p.z << ") is not ("
+                                         << want.x << ", " << want.y << ", " << want.z << ")";
+}
 
 inline ControlPoint Pt(float x, float y, float z, int32_t anchor = -1, uint8_t layer = 0) {
     ControlPoint p;

@@ -16,18 +16,9 @@ namespace {
 
 using opsfix::Sound;
 
-constexpr double kPi = 3.14159265358979323846;
-
-struct Xyz {
-    double x, y, z;
-};
-
-::testing::AssertionResult Near(const ControlPoint& p, Xyz want, double tolerance = 1e-6) {
-    const double d = std::fabs(p.x - want.x) + std::fabs(p.y - want.y) + std::fabs(p.z - want.z);
-    if (d <= tolerance) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "(" << p.x << ", " << p.y << ", " << p.z << ") is not ("
-                                         << want.x << ", " << want.y << ", " << want.z << ")";
-}
+using opsfix::kPi;
+using opsfix::Near;
+using opsfix::Xyz;
 
 ExtrudeSettings Sweep(int32_t axis, float length, bool minus = false) {
     ExtrudeSettings s;

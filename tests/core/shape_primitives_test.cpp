@@ -14,18 +14,9 @@ namespace {
 using opsfix::AllAnchors;
 using opsfix::Sound;
 
-constexpr double kPi = 3.14159265358979323846;
-
-struct Xyz {
-    double x, y, z;
-};
-
-::testing::AssertionResult Near(const ControlPoint& p, Xyz want, double tolerance = 1e-6) {
-    const double d = std::fabs(p.x - want.x) + std::fabs(p.y - want.y) + std::fabs(p.z - want.z);
-    if (d <= tolerance) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "(" << p.x << ", " << p.y << ", " << p.z << ") is not ("
-                                         << want.x << ", " << want.y << ", " << want.z << ")";
-}
+using opsfix::kPi;
+using opsfix::Near;
+using opsfix::Xyz;
 
 double Distance(const ControlPoint& p, const ControlPoint& q) {
     return std::sqrt(double(p.x - q.x) * (p.x - q.x) + double(p.y - q.y) * (p.y - q.y) +
