@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "model/document.h"
+#include "model/settings.h"
 #include "platform/heap.h"
-#include "shell/core/settings.h"
 #include "view/camera.h"
 #include "view/gl/scene.h"
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "model/document.h"
-#include "shell/core/settings.h"
+#include "model/settings.h"
 #include "view/camera.h"
 #include "view/selection.h"
 

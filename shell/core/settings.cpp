@@ -23,12 +23,6 @@ int32_t TruncToInt32(double v) {
     return static_cast<int32_t>(v);
 }
 
-uint32_t ColorByte(float c) {
-    if (!(c > 0.0f)) return 0;  // also NaN
-    if (c >= 1.0f) return 255;
-    return static_cast<uint32_t>(255.0 * static_cast<double>(c));
-}
-
 std::array<float, 3> ReadColor(const char* key, int32_t defaultValue, const std::string& path) {
     return ColorFromValue(GetProfileInt("View", key, defaultValue, path));
 }
@@ -39,10 +33,6 @@ bool WriteColor(const char* key, const std::array<float, 3>& rgb, const std::str
 }
 
 }  // namespace
-
-uint32_t ColorValueFromFloats(float red, float green, float blue) {
-    return ColorByte(red) + 256u * ColorByte(green) + 65536u * ColorByte(blue);
-}
 
 Settings LoadSettings(const std::string& path) {
     Settings s;

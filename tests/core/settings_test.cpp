@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include "model/settings.h"
 #include "platform/profile.h"
 #include "shell/core/settings.h"
 #include "tests/core/temp_folder.h"

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "model/document.h"
-#include "shell/core/settings.h"
+#include "model/settings.h"
 #include "view/camera.h"
 #include "view/gl/scene.h"
 

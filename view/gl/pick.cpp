@@ -8,8 +8,8 @@
 #include <cmath>
 #include <vector>
 
+#include "model/settings.h"
 #include "ops/point_sets.h"
-#include "shell/core/settings.h"
 #include "view/gl/scene.h"
 
 namespace zarni {

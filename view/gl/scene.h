@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "model/document.h"
-#include "shell/core/settings.h"
+#include "model/settings.h"
 #include "view/camera.h"
 #include "view/gl/surface.h"
 
