@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   g++ cmake make ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  libwxgtk3.2-dev libgl-dev libglu1-mesa-dev libosmesa6-dev
+  libwxgtk3.2-dev libgtk-3-dev libgl-dev libglu1-mesa-dev libosmesa6-dev
   xvfb xauth fonts-ipafont-gothic
   libpng-dev clang libfuzzer-14-dev
 )

@@ -1,6 +1,8 @@
 // The accelerator keys of the main window, caught before any window of the program sees the
-// key, so that they work wherever the focus is; modal dialogs keep their own keys.
+// key, so that they work wherever the focus is; modal dialogs and open menus keep their own keys.
 #include "shell/key_filter.h"
+
+#include <gtk/gtk.h>
 
 #include <wx/app.h>
 #include <wx/dialog.h>
@@ -10,7 +12,9 @@
 #include <wx/modalhook.h>
 #include <wx/window.h>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "resources/main_menu.h"
 
@@ -33,18 +37,66 @@ class ModalCounter : public wxModalDialogHook {
     }
 };
 
+// The menus of the program that are open, innermost last. A menu opened with the mouse does
+// not always get the keyboard: GTK may deliver its keys to the window under the menu, where they
+// would run the accelerators through the menu (Esc would exit instead of closing the menu).
+class OpenMenus {
+  public:
+    void Opened(wxMenu* menu) {
+        if (menu && std::find(menus_.begin(), menus_.end(), menu) == menus_.end())
+            menus_.push_back(menu);
+    }
+    void Closed(wxMenu* menu) {
+        menus_.erase(std::remove(menus_.begin(), menus_.end(), menu), menus_.end());
+    }
+    void Clear() { menus_.clear(); }
+    // Whether a menu is on screen; a menu that went away without its close event is dropped.
+    bool Any() {
+        menus_.erase(std::remove_if(menus_.begin(), menus_.end(),
+                                    [](wxMenu* m) {
+                                        return !m->m_menu || !gtk_widget_get_visible(m->m_menu);
+                                    }),
+                     menus_.end());
+        return !menus_.empty();
+    }
+    // What Esc does in a menu: closes the innermost one; the last one lets go of the menu bar.
+    void CloseInnermost() {
+        if (!Any()) return;
+        GtkWidget* item = gtk_menu_get_attach_widget(GTK_MENU(menus_.back()->m_menu));
+        GtkWidget* shell = item ? gtk_widget_get_parent(item) : nullptr;
+        if (shell && GTK_IS_MENU_BAR(shell)) {
+            gtk_menu_shell_cancel(GTK_MENU_SHELL(shell));
+        } else if (shell && GTK_IS_MENU_SHELL(shell)) {
+            gtk_menu_shell_deselect(GTK_MENU_SHELL(shell));
+        } else {
+            gtk_menu_shell_cancel(GTK_MENU_SHELL(menus_.back()->m_menu));
+        }
+    }
+
+  private:
+    std::vector<wxMenu*> menus_;
+};
+
 class AcceleratorFilter : public wxEventFilter {
   public:
     explicit AcceleratorFilter(wxWindow* mainWindow) : main_(mainWindow) {}
     int FilterEvent(wxEvent& event) override {
-        if (event.GetEventType() != wxEVT_CHAR_HOOK) return Event_Skip;
+        const wxEventType type = event.GetEventType();
+        if (type == wxEVT_MENU_OPEN) menus_.Opened(static_cast<wxMenuEvent&>(event).GetMenu());
+        if (type == wxEVT_MENU_CLOSE) menus_.Closed(static_cast<wxMenuEvent&>(event).GetMenu());
+        if (type != wxEVT_CHAR_HOOK) return Event_Skip;
         if (ModalDialogOpen()) return Event_Skip;
+        const auto& key = static_cast<wxKeyEvent&>(event);
+        if (menus_.Any()) {
+            // Nothing acts behind an open menu; Esc does what it does in the menu.
+            if (key.GetKeyCode() == WXK_ESCAPE) menus_.CloseInnermost();
+            return Event_Processed;
+        }
         auto* window = dynamic_cast<wxWindow*>(event.GetEventObject());
         if (window) {
             auto* dialog = dynamic_cast<wxDialog*>(wxGetTopLevelParent(window));
             if (dialog && dialog->IsModal()) return Event_Skip;
         }
-        const auto& key = static_cast<wxKeyEvent&>(event);
         const int command = AcceleratorCommand(key.GetKeyCode(), key.RawControlDown(),
                                                key.ShiftDown(), key.AltDown());
         if (command == 0) return Event_Skip;
@@ -55,9 +107,11 @@ class AcceleratorFilter : public wxEventFilter {
         main_->GetEventHandler()->QueueEvent(new wxCommandEvent(wxEVT_MENU, command));
         return Event_Processed;
     }
+    bool MenuOpen() { return menus_.Any(); }
 
   private:
     wxWindow* main_;
+    OpenMenus menus_;
 };
 
 std::unique_ptr<AcceleratorFilter>& FilterSlot() {
@@ -93,6 +147,10 @@ void RemoveKeyFilter() {
         wxEvtHandler::RemoveFilter(FilterSlot().get());
         FilterSlot().reset();
     }
+}
+
+bool MenuOpen() {
+    return FilterSlot() && FilterSlot()->MenuOpen();
 }
 
 bool ModalDialogOpen() {

@@ -93,28 +93,41 @@ TEST_F(PickTest, SelectionModePicksRestoreTheViewportAndProjection) {
     EXPECT_EQ(mode, GL_RENDER);
 }
 
-TEST_F(PickTest, RubberBandIsADottedBlackOutlineOverThePicture) {
-    Image img = Draw(view, kDisplayShaded);  // no guides: an even background
-    DrawRubberBand(view, 30.0f, {20, 20}, {61, 51});
-    glFinish();
-    glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, img.rgba.data());
-    const Rgb black{{0, 0, 0}};
-    int blackOnTop = 0, blackOnLeft = 0;
-    for (int x = 20; x <= 61; ++x)
-        blackOnTop += Same(img.At(x, 20), black) ? 1 : 0;
-    for (int y = 20; y <= 51; ++y)
-        blackOnLeft += Same(img.At(20, y), black) ? 1 : 0;
-    // Dotted: about every other pixel of each side.
-    EXPECT_GT(blackOnTop, 12);
-    EXPECT_LT(blackOnTop, 30);
-    EXPECT_GT(blackOnLeft, 10);
-    EXPECT_TRUE(Same(img.At(61, 51), black) || Same(img.At(60, 51), black));
-    EXPECT_TRUE(Same(img.At(40, 35), Background()));
-    EXPECT_TRUE(Same(img.At(70, 35), Background()));
-    // The view's projection is back for the next drawing.
-    Matrix4 projection{};
-    glGetDoublev(GL_PROJECTION_MATRIX, projection.data());
-    EXPECT_NEAR(projection[0], ProjectionMatrix(view, 30.0f)[0], 1e-6);
+TEST_F(PickTest, RubberBandIsADottedOutlineThatInvertsThePicture) {
+    // The default dark green and a light grey: the band must show on both.
+    for (const std::array<float, 4> back :
+         {settings.backColorRGBA, std::array<float, 4>{{0.8f, 0.8f, 0.8f, 1.0f}}}) {
+        settings.backColorRGBA = back;
+        Image img = Draw(view, kDisplayShaded);  // no guides: an even background
+        DrawRubberBand(view, 30.0f, {20, 20}, {61, 51});
+        glFinish();
+        glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, img.rgba.data());
+        const Rgb bg = Background();
+        const Rgb inverse{{static_cast<uint8_t>(255 - bg[0]), static_cast<uint8_t>(255 - bg[1]),
+                           static_cast<uint8_t>(255 - bg[2])}};
+        int onTop = 0, onLeft = 0, otherOnTop = 0;
+        for (int x = 20; x <= 61; ++x) {
+            onTop += Same(img.At(x, 20), inverse) ? 1 : 0;
+            otherOnTop += !Same(img.At(x, 20), inverse) && !Same(img.At(x, 20), bg) ? 1 : 0;
+        }
+        for (int y = 20; y <= 51; ++y)
+            onLeft += Same(img.At(20, y), inverse) ? 1 : 0;
+        // Dotted: about every other pixel of each side, each one the inverse of what was there.
+        EXPECT_GT(onTop, 12);
+        EXPECT_LT(onTop, 30);
+        EXPECT_EQ(otherOnTop, 0);
+        EXPECT_GT(onLeft, 10);
+        EXPECT_TRUE(Same(img.At(61, 51), inverse) || Same(img.At(60, 51), inverse));
+        EXPECT_TRUE(Same(img.At(40, 35), bg));
+        EXPECT_TRUE(Same(img.At(70, 35), bg));
+        // Later drawing is plain again, and the view's projection is back.
+        GLboolean logicOp = GL_TRUE;
+        glGetBooleanv(GL_COLOR_LOGIC_OP, &logicOp);
+        EXPECT_EQ(logicOp, GL_FALSE);
+        Matrix4 projection{};
+        glGetDoublev(GL_PROJECTION_MATRIX, projection.data());
+        EXPECT_NEAR(projection[0], ProjectionMatrix(view, 30.0f)[0], 1e-6);
+    }
 }
 
 TEST_F(PickTest, RectangleReplacesAddsOrIntersectsTheSelection) {

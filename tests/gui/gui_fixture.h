@@ -31,6 +31,20 @@ inline void Pump(int ms = 60) {
     } while (std::chrono::steady_clock::now() < end);
 }
 
+// Runs the event loop until `done` holds or `seconds` passed; whether it held.
+template <typename Condition>
+bool WaitUntil(Condition done, double seconds = 10.0) {
+    const auto end = std::chrono::steady_clock::now() +
+                     std::chrono::milliseconds(static_cast<int>(seconds * 1000));
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= end) return false;
+        wxTheApp->Yield(true);
+        wxTheApp->ProcessIdle();
+        wxMilliSleep(2);
+    }
+    return true;
+}
+
 class GuiTest : public ::testing::Test {
   protected:
     void SetUp() override {

@@ -263,6 +263,14 @@ void DrawRubberBand(const ViewCamera& view, float fovy, CursorPoint from, Cursor
     glLoadIdentity();
     const GLboolean depth = glIsEnabled(GL_DEPTH_TEST);
     glDisable(GL_DEPTH_TEST);
+    const GLboolean lighting = glIsEnabled(GL_LIGHTING);
+    const GLboolean texture = glIsEnabled(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_TEXTURE_2D);
+    // The band inverts what lies under it, so it shows on every background and over every
+    // surface colour; the colour below is ignored by the logic operation.
+    glEnable(GL_COLOR_LOGIC_OP);
+    glLogicOp(GL_INVERT);
     glEnable(GL_LINE_STIPPLE);
     glLineStipple(1, 0x5555);
     glLineWidth(1.0f);
@@ -275,6 +283,10 @@ void DrawRubberBand(const ViewCamera& view, float fovy, CursorPoint from, Cursor
     glVertex2f(x1, y0);
     glEnd();
     glDisable(GL_LINE_STIPPLE);
+    glLogicOp(GL_COPY);
+    glDisable(GL_COLOR_LOGIC_OP);
+    if (texture) glEnable(GL_TEXTURE_2D);
+    if (lighting) glEnable(GL_LIGHTING);
     if (depth) glEnable(GL_DEPTH_TEST);
     LoadProjection(view, fovy);
 }

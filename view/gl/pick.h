@@ -75,7 +75,7 @@ int32_t PickRectangle(Document& doc, const EditSwitches& sw, int32_t controlFlag
                       PickMethod method = PickMethod::Projected);
 
 // Draws the dotted rubber band from `from` to `to` (client pixels) over the present picture,
-// then leaves the view's projection loaded again.
+// inverting the pixels it crosses, then leaves the view's projection loaded again.
 void DrawRubberBand(const ViewCamera& view, float fovy, CursorPoint from, CursorPoint to);
 
 }  // namespace zarni
