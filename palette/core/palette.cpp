@@ -393,7 +393,14 @@ void PaletteMachine::CoordinatePress(int axis) {
     if (doc_.HasActiveObject() && !CurrentPoint(doc_)) return;
     if (AxisLocked(sw_, axis)) return;
     const uint32_t now = host_.TickCount();
-    if (clickedOnce_ && now - lastCoordinateClick_ <= host_.DoubleClickTime()) {
+    // As the desktop counts double clicks: the same field, within the double-click time and
+    // width of the first press. A quick press on another field, or after dragging away, is a
+    // new drag, not a mirror.
+    const int32_t width = host_.DoubleClickWidth();
+    const bool samePlace = lastClickAxis_ == axis &&
+                           std::abs(origin_.x - lastClickAt_.x) <= width &&
+                           std::abs(origin_.y - lastClickAt_.y) <= width;
+    if (clickedOnce_ && samePlace && now - lastCoordinateClick_ <= host_.DoubleClickTime()) {
         // The second press of a double click mirrors the selection along the axis. With no
         // object active there is nothing to mirror.
         clickedOnce_ = false;
@@ -409,6 +416,8 @@ void PaletteMachine::CoordinatePress(int axis) {
     }
     clickedOnce_ = true;
     lastCoordinateClick_ = now;
+    lastClickAxis_ = axis;
+    lastClickAt_ = origin_;
     dragCell_ = axis == 0 ? kCellFieldX : (axis == 1 ? kCellFieldY : kCellFieldZ);
 }
 

@@ -207,6 +207,8 @@ class PaletteMachine {
     uint8_t buttons_ = 0;
     uint32_t lastCoordinateClick_ = 0;
     bool clickedOnce_ = false;
+    int lastClickAxis_ = -1;
+    PalettePoint lastClickAt_;
 };
 
 }  // namespace zarni

@@ -259,6 +259,19 @@ TEST_F(PaletteTest, SecondPressWithinTheDoubleClickTimeMirrorsAndStartsNoDrag) {
     EXPECT_EQ(machine.dragCell(), kCellFieldY);
     machine.ButtonUp();
     EXPECT_FLOAT_EQ(obj().points[0].y, -1.0f);
+    // Quick, but on another field or away from the first press: a new drag each time.
+    host.now += 100;
+    host.cursor = Centre(kCellFieldZ);
+    machine.ButtonDown();
+    EXPECT_EQ(machine.dragCell(), kCellFieldZ);
+    machine.ButtonUp();
+    host.now += 100;
+    host.cursor.x += 20;
+    machine.ButtonDown();
+    EXPECT_EQ(machine.dragCell(), kCellFieldZ);
+    machine.ButtonUp();
+    EXPECT_FLOAT_EQ(obj().points[0].z, 2.0f);
+    host.cursor = at;
 
     // With no object active the double click has nothing to mirror.
     doc.currentObject = -1;
