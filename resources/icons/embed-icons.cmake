@@ -1,0 +1,35 @@
+# Writes the C++ source that holds every resources/icons/NNN.png as bytes, keyed by its resource
+# id NNN, for the lookup in resources/icons.h. The build runs it whenever an icon changes:
+#   cmake -DICON_DIR=<folder of PNGs> -DTEMPLATE=<icons.cpp.in> -DOUTPUT=<source> -P embed-icons.cmake
+file(GLOB pngs "${ICON_DIR}/*.png")
+set(ids)
+foreach(png IN LISTS pngs)
+  get_filename_component(name "${png}" NAME_WE)
+  if(NOT name MATCHES "^[1-9][0-9]*$")
+    message(FATAL_ERROR "icon file not named by its resource id: ${png}")
+  endif()
+  list(APPEND ids ${name})
+endforeach()
+if(NOT ids)
+  message(FATAL_ERROR "no icons in ${ICON_DIR}")
+endif()
+list(SORT ids COMPARE NATURAL)
+
+string(REPEAT "0x..," 20 line_of_bytes)
+set(ICON_ARRAYS "")
+set(ICON_TABLE "")
+foreach(id IN LISTS ids)
+  file(READ "${ICON_DIR}/${id}.png" hex HEX)
+  if(hex STREQUAL "")
+    message(FATAL_ERROR "empty icon file: ${ICON_DIR}/${id}.png")
+  endif()
+  # Each byte as 0xNN, 20 to a line.
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  string(REGEX REPLACE "(${line_of_bytes})" "\\1\n    " bytes "${bytes}")
+  string(APPEND ICON_ARRAYS "const unsigned char kIcon${id}[] = {\n    ${bytes}};\n")
+  string(APPEND ICON_TABLE "    {${id}, kIcon${id}, sizeof kIcon${id}},\n")
+endforeach()
+
+file(READ "${TEMPLATE}" template)
+string(CONFIGURE "${template}" source @ONLY)
+file(WRITE "${OUTPUT}" "${source}")
