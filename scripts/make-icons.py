@@ -2,7 +2,7 @@
 """Draws the palette and object-list icons into resources/icons/NNN.png.
 
 Every icon is a 32 x 32 RGBA PNG with a transparent background. The program draws each one at
-its cell's top-left corner (spec Part 5.1, Part 5.2), and the cells are smaller than 32 x 32, so
+its cell's top-left corner in the palette or the object list, and the cells are smaller than 32 x 32, so
 each icon is drawn inside the top-left region of its cell's size and the rest stays transparent;
 drawing outside that region is an error here. Pixel art only: a small pixel font, straight
 lines and filled shapes, no scaling and no smoothing.

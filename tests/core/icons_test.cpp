@@ -11,7 +11,7 @@
 namespace zarni {
 namespace {
 
-// The ids the palette's cell table (spec Part 5.1) and the object list (Part 5.2) use.
+// The ids the palette's cell table and the object list use.
 std::vector<int> NeededIds() {
     std::vector<int> ids;
     for (int id = 297; id <= 337; ++id)
