@@ -11,7 +11,9 @@
 
 #include "ops/clipboard.h"
 #include "ops/primitives.h"
+#include "palette/tool_palette.h"
 #include "platform/profile.h"
+#include "resources/icon_bitmaps.h"
 #include "resources/ids.h"
 #include "resources/main_menu.h"
 #include "shell/app_state.h"
@@ -76,7 +78,8 @@ MainFrame::MainFrame()
     });
     for (const wxEventTypeTag<wxMouseEvent>& type :
          {wxEVT_MOTION, wxEVT_LEFT_DOWN, wxEVT_LEFT_UP, wxEVT_RIGHT_DOWN, wxEVT_RIGHT_UP,
-          wxEVT_MIDDLE_DOWN, wxEVT_MIDDLE_UP}) {
+          wxEVT_MIDDLE_DOWN, wxEVT_MIDDLE_UP, wxEVT_LEFT_DCLICK, wxEVT_RIGHT_DCLICK,
+          wxEVT_MIDDLE_DCLICK}) {
         Bind(type, &MainFrame::OnMouse, this);
     }
 
@@ -96,6 +99,8 @@ MainFrame::MainFrame()
     views_ = std::make_unique<ViewSet>(this);
     for (int i = 0; i < ViewSet::kViews; ++i)
         views_->view(i)->SetDropTarget(new FileDrop(this));
+    palette_ = CreateToolPalette(this);
+    views_->layoutChanged = [] { RedrawPalette(); };
     RecomputePivot(app.doc, app.sw);
     app.doc.modified = false;
     InstallKeyFilter(this);
@@ -122,6 +127,7 @@ wxRect MainFrame::ViewArea() const {
 
 void MainFrame::OnSize(wxSizeEvent&) {
     if (views_ && !closing_) views_->LayoutViews(ViewArea());
+    if (palette_ && !closing_) palette_->Resized();
     RefreshRect(wxRect(0, 0, GetClientSize().x, PaletteStrip::kHeight), false);
 }
 
@@ -191,6 +197,7 @@ void MainFrame::Teardown() {
         SetViews(nullptr);
     }
     palette_.reset();
+    ReleaseIconBitmaps();
 }
 
 void MainFrame::OnFilesDropped(const std::vector<std::string>& paths) {

@@ -22,6 +22,8 @@ class PaletteStrip {
     virtual void IdlePoll() = 0;
     // Draws the strip again from the present state.
     virtual void Redraw() = 0;
+    // The main window changed size: the strip follows its width.
+    virtual void Resized() = 0;
 };
 
 // Redraws the palette of the main window, when it has one.
