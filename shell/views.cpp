@@ -1,7 +1,8 @@
-// The four OpenGL views, their layouts, redraws and timer, and the window side of the editing
-// state machine.
+// The four OpenGL views, their layouts, deferred redraws and timer, and the window side of the
+// editing state machine.
 #include "shell/views.h"
 
+#include <wx/app.h>
 #include <wx/dcclient.h>
 #include <wx/settings.h>
 #include <wx/utils.h>
@@ -88,6 +89,10 @@ void RedrawCurrentView() {
     if (g_views) g_views->RedrawCurrentView();
 }
 
+void FlushRedraws() {
+    if (g_views) g_views->FlushRedraws();
+}
+
 // ---------------------------------------------------------------------------------------------
 
 ViewPanel::ViewPanel(wxWindow* parent, ViewSet& set, int index, const wxGLAttributes& attributes)
@@ -97,6 +102,16 @@ ViewPanel::ViewPanel(wxWindow* parent, ViewSet& set, int index, const wxGLAttrib
       index_(index) {
     context_ = std::make_unique<wxGLContext>(this);
     Bind(wxEVT_PAINT, &ViewPanel::OnPaint, this);
+    // Marked views are drawn from the views' own idle event. Under GTK 3 wx sends it from a
+    // low-priority main-loop source, after every pending input event, timer and GTK redraw,
+    // so it runs exactly when the queue is empty, and the window's idle event comes before
+    // its children's: the main window's idle step (a drag outside the view, the palette's
+    // poll) has made its requests when the views draw. Refresh(false) would also coalesce,
+    // but its paint comes from GTK's frame clock on its own schedule (throttled to the frame
+    // rate, waiting for the compositor), never for a hidden view, and gives neither a way to
+    // know that every requested picture is drawn nor a way to draw it at once.
+    SetExtraStyle(GetExtraStyle() | wxWS_EX_PROCESS_IDLE);
+    Bind(wxEVT_IDLE, &ViewPanel::OnIdle, this);
     Bind(wxEVT_SIZE, &ViewPanel::OnSize, this);
     Bind(wxEVT_ERASE_BACKGROUND, [](wxEraseEvent&) {});
     Bind(wxEVT_KEY_DOWN, &ViewPanel::OnKeyDown, this);
@@ -143,8 +158,16 @@ bool ViewPanel::Render() {
     if (band.visible && set_.bandView_ == index_) DrawRubberBand(camera, fovy, band.from, band.to);
     SwapBuffers();
     drawnState_ = set_.PictureState(*this);
+    drawPending_ = false;
     set_.CountDraw();
     return true;
+}
+
+bool ViewPanel::ProjectionPending() const {
+    const wxSize size = GetClientSize() * GetContentScaleFactor();
+    return !projectionLoaded_ || loadedFovy_ != App().cameras.fovy ||
+           loadedPerspective_ != camera.perspective || camera.width != size.x ||
+           camera.height != size.y;
 }
 
 void ViewPanel::OnPaint(wxPaintEvent&) {
@@ -155,8 +178,18 @@ void ViewPanel::OnPaint(wxPaintEvent&) {
     if (previous != index_ && previous >= 0) set_.MakeCurrent(previous);
 }
 
+void ViewPanel::OnIdle(wxIdleEvent& event) {
+    // One more idle pass after a picture: the idle step of a drag outside the view moves on
+    // after each picture, and stops once the cursor rests and nothing is drawn.
+    if (set_.FlushRedraws()) event.RequestMore();
+    event.Skip();
+}
+
 void ViewPanel::OnSize(wxSizeEvent& event) {
     projectionLoaded_ = false;
+    // GTK's paint of the new size comes before the idle pass and takes the mark with it; the
+    // mark draws the view should no paint come.
+    set_.RequestDraw(index_);
     Refresh(false);
     event.Skip();
 }
@@ -307,6 +340,7 @@ void ViewSet::LayoutViews(const wxRect& area) {
             v->SetSize(v->rect);
             v->Show();
             v->InvalidateProjection();
+            RequestDraw(i);
             v->Refresh(false);
         }
     }
@@ -375,23 +409,62 @@ void ViewSet::MakeCurrent(int i) {
     if (v->IsShownOnScreen() && v->contextOk()) v->SetCurrent(*v->context_);
 }
 
+void ViewSet::RequestDraw(int i) {
+    if (i < 0 || i >= kViews || !views_[i]) return;
+    views_[i]->drawPending_ = true;
+    // Requests made outside any event (a test, a nested loop) still get their idle pass.
+    wxWakeUpIdle();
+}
+
 void ViewSet::RedrawAllViews() {
-    const int remembered = currentView_;
-    const bool wasPainting = painting_;
-    painting_ = true;
-    for (int i = 0; i < viewCount_; ++i) {
-        currentView_ = i;
-        views_[i]->Render();
-    }
-    MakeCurrent(remembered);
-    painting_ = wasPainting;
+    for (int i = 0; i < viewCount_; ++i)
+        RequestDraw(i);
     viewsReady_ = true;
 }
 
 void ViewSet::RedrawCurrentView() {
-    if (currentView_ >= 0 && currentView_ < kViews && views_[currentView_]) {
-        views_[currentView_]->Render();
+    RequestDraw(currentView_);
+}
+
+bool ViewSet::RedrawPending() const {
+    for (const ViewPanel* v : views_)
+        if (v && v->drawPending_) return true;
+    return false;
+}
+
+bool ViewSet::FlushRedraws() {
+    if (!RedrawPending()) return false;
+    // Each view is drawn as current with its own context; the current view and its context
+    // come back afterwards. `Painting` keeps the timer out meanwhile.
+    const int remembered = currentView_;
+    const bool wasPainting = painting_;
+    painting_ = true;
+    bool drew = false;
+    for (int i = 0; i < kViews; ++i) {
+        ViewPanel* v = views_[i];
+        if (!v || !v->drawPending_) continue;
+        // A view that cannot be drawn now (hidden, no size yet) is drawn by its paint event
+        // once it can; the mark goes either way, so a re-entered flush never draws it twice.
+        v->drawPending_ = false;
+        currentView_ = i;
+        drew = v->Render() || drew;
     }
+    currentView_ = remembered;
+    MakeCurrent(remembered);
+    painting_ = wasPainting;
+    return drew;
+}
+
+void ViewSet::DrawNow(ViewPanel& v) {
+    const int remembered = currentView_;
+    const bool wasPainting = painting_;
+    painting_ = true;
+    v.drawPending_ = false;
+    currentView_ = v.index();
+    v.Render();
+    currentView_ = remembered;
+    MakeCurrent(remembered);
+    painting_ = wasPainting;
 }
 
 void ViewSet::CycleDisplayModes() {
@@ -466,6 +539,13 @@ int32_t ViewSet::PickRectangle(ViewCamera& view, int32_t left, int32_t top, int3
 
 Vec3 ViewSet::CursorToModel(ViewCamera& view, CursorPoint at, Vec3 dragOrigin) {
     ViewPanel* v = PanelOf(view);
+    // The mapping reads the matrices saved by the last projection load. A load that was asked
+    // for (ReloadProjection, a resize) waits for the view's next picture, so it is drawn now.
+    // A picture that is only marked is not: the saved matrices follow the camera (its edits
+    // and drag ends compute them), and the depth only picks a point on the cursor's line of
+    // sight, which is then cut with the plane through the drag origin - a picture one frame
+    // older gives the same model point.
+    if (v && v->ProjectionPending()) DrawNow(*v);
     // The depth comes from the view's last picture; a view that was never drawn has none and
     // maps as if nothing were under the cursor.
     if (v && v->IsShownOnScreen() && v->contextOk() && v->glReady_ && v->SetCurrent(*v->context_))
@@ -499,23 +579,22 @@ bool ViewSet::CursorInView(ViewCamera& view, CursorPoint& at) {
 }
 
 void ViewSet::RedrawView(ViewCamera& view) {
-    if (ViewPanel* v = PanelOf(view)) v->Refresh(false);
+    if (ViewPanel* v = PanelOf(view)) RequestDraw(v->index());
 }
 
 void ViewSet::ReloadProjection(ViewCamera& view) {
     ViewPanel* v = PanelOf(view);
     if (!v) return;
+    // Loaded with the next picture, or by the next cursor mapping if that comes first.
     v->InvalidateProjection();
-    const int remembered = currentView_;
-    v->Render();
-    MakeCurrent(remembered);
+    RequestDraw(v->index());
 }
 
 void ViewSet::RubberBandChanged(ViewCamera& view) {
     ViewPanel* v = PanelOf(view);
     if (!v) return;
     bandView_ = v->index();
-    v->Refresh(false);
+    RequestDraw(v->index());
 }
 
 void ViewSet::RedrawPalette() {
@@ -536,16 +615,9 @@ void ViewSet::TimerTick() {
     // Only views whose picture would change are drawn again: redrawing a large document
     // every tick would keep the processor busy while nothing happens.
     if (viewsReady_) {
-        const int remembered = currentView_;
-        painting_ = true;
         for (int i = 0; i < viewCount_; ++i) {
-            if (views_[i]->drawnState() != PictureState(*views_[i])) {
-                currentView_ = i;
-                views_[i]->Render();
-            }
+            if (views_[i]->drawnState() != PictureState(*views_[i])) RequestDraw(i);
         }
-        MakeCurrent(remembered);
-        painting_ = false;
     }
 
     AppState& app = App();
@@ -578,7 +650,7 @@ void ViewSet::TimerTick() {
             if (wxWindow::FindFocus() != views_[i]) views_[i]->SetFocus();
             if (i != currentView_) {
                 MakeCurrent(i);
-                views_[i]->Refresh(false);
+                RequestDraw(i);
             }
             break;
         }

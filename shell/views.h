@@ -1,5 +1,5 @@
-// The four OpenGL views ("GLPanel"): their contexts, the one- and four-view layouts, the redraw
-// requests, the 149 ms timer (redraw of what changed, cursor shape, position read-out, focus
+// The four OpenGL views ("GLPanel"): their contexts, the one- and four-view layouts, the deferred
+// redraw requests, the 149 ms timer (redraw of what changed, cursor shape, position read-out, focus
 // following the mouse), and the window side of the editing state machine: mouse, keys, wheel,
 // picks and the rubber band.
 #pragma once
@@ -35,10 +35,15 @@ class ViewPanel : public wxGLCanvas {
     wxRect rect;
 
     // Makes the context current and draws the view now; false when it cannot be drawn yet
-    // (not on screen, no context, zero size).
+    // (not on screen, no context, zero size). A drawn view is no longer marked.
     bool Render();
     // The projection is loaded again before the next draw.
     void InvalidateProjection() { projectionLoaded_ = false; }
+    // The next draw loads the projection (and saves the matrices the cursor mapping reads):
+    // asked for, or the size, field of view or camera kind changed since the last load.
+    bool ProjectionPending() const;
+    // Marked for drawing when the event queue runs empty.
+    bool drawPending() const { return drawPending_; }
     // The state the last picture was drawn from; the timer redraws when it differs.
     uint64_t drawnState() const { return drawnState_; }
     bool contextOk() const { return context_ && context_->IsOK(); }
@@ -48,6 +53,7 @@ class ViewPanel : public wxGLCanvas {
     friend class ViewSet;
     class HintWindow;
     void OnPaint(wxPaintEvent&);
+    void OnIdle(wxIdleEvent&);
     void OnSize(wxSizeEvent&);
     void OnKeyDown(wxKeyEvent&);
     void OnChar(wxKeyEvent&);
@@ -63,6 +69,7 @@ class ViewPanel : public wxGLCanvas {
     float loadedFovy_ = 0.0f;
     int32_t loadedPerspective_ = -1;
     uint64_t drawnState_ = 0;
+    bool drawPending_ = false;
 };
 
 // The views and everything they share. One exists while the main window does.
@@ -89,8 +96,20 @@ class ViewSet : public wxEvtHandler, public ViewHost {
     void SetOneViewLayout();
     void SetFourViewLayout();
     void ToggleViewLayout() override;
+
+    // Redraw requests only mark views; the marked views are drawn once when the event queue
+    // runs empty (the views' idle event), so a burst of requests - a drag step per mouse
+    // message - costs one picture per view and the pictures are never more than one frame
+    // behind the state.
+    // Marks every laid-out view.
     void RedrawAllViews() override;
     void RedrawCurrentView();
+    // Draws the marked views now; true when a picture was drawn. For the few places that
+    // need the pictures before they go on (and tests).
+    bool FlushRedraws();
+    // True while a marked view has not been drawn: false means every requested picture is
+    // on screen, resizes and layouts included.
+    bool RedrawPending() const;
     void CycleDisplayModes();
     // Something the pictures depend on changed outside the paths that redraw at once: the
     // next timer tick redraws every view.
@@ -102,7 +121,7 @@ class ViewSet : public wxEvtHandler, public ViewHost {
     // The state a view's picture depends on: its camera and size, the document's geometry,
     // selection and symmetry, the switches, colours and field of view.
     uint64_t PictureState(const ViewPanel& v) const;
-    // One timer tick, also called by tests.
+    // One timer tick, also called by tests. It marks the views whose picture would change.
     void TimerTick();
     // The idle step: a drag whose cursor left the current view goes on, or ends when its
     // button was released outside.
@@ -135,6 +154,9 @@ class ViewSet : public wxEvtHandler, public ViewHost {
     friend class ViewPanel;
     SceneInput MakeSceneInput() const;
     void CountDraw() { ++drawCount_; }
+    void RequestDraw(int i);
+    // Draws one view now, as FlushRedraws does.
+    void DrawNow(ViewPanel& v);
     ViewPanel* PanelOf(const ViewCamera& camera) const;
     // The panel a mouse event of `from` is handled by: the current view while a drag is under
     // way (the drag stays in its view), else `from`, which becomes current on a press.
@@ -172,5 +194,7 @@ void SetViews(ViewSet* views);
 // The redraw requests of the rest of the program; nothing happens without views.
 void RedrawAllViews();
 void RedrawCurrentView();
+// Draws what the requests marked, now.
+void FlushRedraws();
 
 }  // namespace zarni

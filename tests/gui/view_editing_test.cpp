@@ -7,6 +7,7 @@
 #include "shell/hint_window.h"
 #include "shell/views.h"
 #include "view/drag.h"
+#include "view_wait.h"
 
 namespace zarni {
 namespace {
@@ -43,7 +44,7 @@ TEST_F(ViewEditing, DoubleClickDragAndClickDrawACurve) {
     ViewSet& views = frame->views();
     ViewPanel* view = views.view(0);
     views.RedrawAllViews();
-    Pump(100);
+    ASSERT_TRUE(WaitForPictures(views));
     const PatchObject& obj = *App().doc.Current();
     ASSERT_EQ(obj.pointCount(), 0);
     const wxSize size = view->GetClientSize();
@@ -93,7 +94,7 @@ TEST_F(ViewEditing, DoubleClickDragAndClickDrawACurve) {
 
     // The new end point can be picked and dragged straight up.
     views.RedrawAllViews();
-    Pump(60);
+    ASSERT_TRUE(WaitForPictures(views));
     const float endX = end.x, endY = end.y;
     mouse.MoveTo(cx + 100, cy);
     mouse.Down();
@@ -117,7 +118,7 @@ TEST_F(ViewEditing, RestingCursorOnAPointShowsItsPositionOnceWhenShow3DPosIsOn) 
         p.y += 2.0f;
     obj.points[0].x = obj.points[0].y = obj.points[0].z = 0.0f;  // alone at the view's centre
     views.RedrawAllViews();
-    Pump(60);
+    ASSERT_TRUE(WaitForPictures(views));
     HintWindow* hint = views.hintWindow();
     ASSERT_NE(hint, nullptr);
     view->cursorPos = {view->camera.width / 2, view->camera.height / 2};

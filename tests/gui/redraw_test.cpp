@@ -1,0 +1,203 @@
+// The views' deferred redraws: requests only mark views, the marked views are drawn once when
+// the event queue runs empty and then show the present state, and a projection load still comes
+// before the next cursor mapping.
+#include <wx/app.h>
+
+#include "gui_fixture.h"
+#include "shell/views.h"
+#include "view/drag.h"
+#include "view/gl/scene.h"
+#include "view_wait.h"
+
+namespace zarni {
+namespace {
+
+using Redraws = GuiTest;
+
+void ExpectPicturesShowTheState(ViewSet& views) {
+    for (int i = 0; i < views.viewCount(); ++i) {
+        const ViewPanel& v = *views.view(i);
+        EXPECT_FALSE(v.drawPending()) << "view " << i;
+        EXPECT_EQ(v.drawnState(), views.PictureState(v)) << "view " << i;
+    }
+}
+
+// The next queue emptying, and nothing else: no input, timer or paint event is handled.
+void QueueRunsEmpty() {
+    wxTheApp->ProcessIdle();
+}
+
+TEST_F(Redraws, ManyRequestsDrawEachViewOnceWhenTheQueueEmpties) {
+    MainFrame* frame = Start();
+    ViewSet& views = frame->views();
+    views.ToggleViewLayout();
+    ASSERT_EQ(views.viewCount(), 4);
+    // Laid out and drawn at their sizes.
+    ASSERT_TRUE(WaitUntil([&] {
+        for (int i = 0; i < views.viewCount(); ++i)
+            if (views.view(i)->ProjectionPending()) return false;
+        return !views.RedrawPending();
+    }));
+
+    AppState& app = App();
+    AddCircle8(app.doc, app.sw);
+    const uint64_t before = views.drawCount();
+    for (int step = 0; step < 50; ++step) {
+        // What a drag step does: the document changes, every view is asked for.
+        for (ControlPoint& p : app.doc.Current()->points)
+            p.x += 0.01f;
+        RebuildControlCaches(app.doc);
+        views.RedrawAllViews();
+    }
+    EXPECT_EQ(views.drawCount(), before) << "a request draws nothing by itself";
+    EXPECT_TRUE(views.RedrawPending());
+    QueueRunsEmpty();
+    EXPECT_EQ(views.drawCount(), before + 4);
+    EXPECT_FALSE(views.RedrawPending());
+    ExpectPicturesShowTheState(views);
+    QueueRunsEmpty();
+    EXPECT_EQ(views.drawCount(), before + 4) << "nothing is left over for a later pass";
+
+    // The current view alone, and the view the timer finds changed.
+    views.RedrawCurrentView();
+    views.RedrawCurrentView();
+    QueueRunsEmpty();
+    EXPECT_EQ(views.drawCount(), before + 5);
+    // A first tick lets the focus follow the pointer, which draws the view it enters.
+    views.TimerTick();
+    QueueRunsEmpty();
+    const uint64_t focused = views.drawCount();
+    views.view(2)->camera.panX += 0.5f;
+    UpdateCamera(views.view(2)->camera);
+    views.TimerTick();
+    EXPECT_TRUE(views.view(2)->drawPending());
+    EXPECT_FALSE(views.view(1)->drawPending());
+    QueueRunsEmpty();
+    EXPECT_EQ(views.drawCount(), focused + 1);
+    ExpectPicturesShowTheState(views);
+
+    // Through the real event loop the last state is what the views show.
+    for (int step = 0; step < 10; ++step) {
+        app.doc.Current()->points[0].y += 0.05f;
+        RebuildControlCaches(app.doc);
+        RedrawAllViews();
+    }
+    ASSERT_TRUE(WaitForPictures(views));
+    ExpectPicturesShowTheState(views);
+}
+
+TEST_F(Redraws, TheViewsOwnDragsDrawOncePerQueueEmptying) {
+    MainFrame* frame = Start();
+    ViewSet& views = frame->views();
+    ASSERT_TRUE(WaitForPictures(views));
+    ViewPanel* view = views.view(0);
+    ViewEditor& editor = views.editor();
+
+    // An orbit: a right press on empty space, then many moves.
+    const uint64_t before = views.drawCount();
+    ViewMouseEvent e;
+    e.action = MouseAction::Down;
+    e.button = MouseButton::Right;
+    e.pos = {100, 100};
+    editor.Mouse(view->camera, e);
+    ASSERT_EQ(editor.dragState(), kDragOrbit);
+    const float yaw = view->camera.yaw;
+    e.action = MouseAction::Move;
+    for (int i = 1; i <= 30; ++i) {
+        e.pos = {100 + 3 * i, 100};
+        editor.Mouse(view->camera, e);
+    }
+    EXPECT_NE(view->camera.yaw, yaw);
+    EXPECT_EQ(views.drawCount(), before);
+    EXPECT_TRUE(view->drawPending());
+    QueueRunsEmpty();
+    EXPECT_EQ(views.drawCount(), before + 1);
+    EXPECT_EQ(view->drawnState(), views.PictureState(*view));
+    e.action = MouseAction::Up;
+    editor.Mouse(view->camera, e);
+    EXPECT_EQ(editor.dragState(), kDragIdle);
+    ASSERT_TRUE(WaitForPictures(views));
+
+    // A rubber band: every move changes it, one picture shows the last one.
+    const uint64_t beforeBand = views.drawCount();
+    e.action = MouseAction::Down;
+    e.button = MouseButton::Left;
+    e.pos = {40, 40};
+    editor.Mouse(view->camera, e);
+    ASSERT_EQ(editor.dragState(), kDragRubberBand);
+    e.action = MouseAction::Move;
+    for (int i = 1; i <= 20; ++i) {
+        e.pos = {40 + 4 * i, 40 + 3 * i};
+        editor.Mouse(view->camera, e);
+    }
+    EXPECT_TRUE(editor.rubberBand().visible);
+    EXPECT_EQ(views.drawCount(), beforeBand);
+    QueueRunsEmpty();
+    EXPECT_EQ(views.drawCount(), beforeBand + 1);
+    e.action = MouseAction::Up;
+    editor.Mouse(view->camera, e);
+    EXPECT_FALSE(editor.rubberBand().visible);
+    ASSERT_TRUE(WaitForPictures(views));
+    ExpectPicturesShowTheState(views);
+}
+
+TEST_F(Redraws, AProjectionLoadComesBeforeTheNextCursorMapping) {
+    MainFrame* frame = Start();
+    ViewSet& views = frame->views();
+    ViewPanel* view = views.view(0);
+    ViewCamera& cam = view->camera;
+    AppState& app = App();
+    AddSphere(app.doc, app.sw);
+    cam.displayMode = kDisplayShaded;
+    views.RedrawAllViews();
+    ASSERT_TRUE(WaitForPictures(views));
+
+    // Key 2 turns the view to the front: its projection is loaded with the next picture.
+    ASSERT_TRUE(views.editor().Key(cam, ViewKeyEvent{'2', {}}));
+    EXPECT_EQ(cam.perspective, 0);
+    EXPECT_TRUE(view->ProjectionPending());
+    ASSERT_TRUE(WaitForPictures(views));
+    EXPECT_FALSE(view->ProjectionPending());
+
+    // Back to perspective as an orbit press does it: until the projection is loaded the saved
+    // matrices are the orthographic ones, so the mapping draws the view first.
+    ASSERT_TRUE(EnterPerspective(cam));
+    views.ReloadProjection(cam);
+    EXPECT_TRUE(view->ProjectionPending());
+    const uint64_t marked = views.drawCount();
+    const CursorPoint at{cam.width / 4, cam.height / 3};
+    const Vec3 origin{0.3f, 0.2f, 0.1f};
+    const Vec3 mapped = views.CursorToModel(cam, at, origin);
+    EXPECT_EQ(views.drawCount(), marked + 1);
+    EXPECT_FALSE(view->ProjectionPending());
+    EXPECT_FALSE(view->drawPending());
+    ViewCamera reference = cam;
+    ComputeSavedMatrices(reference, app.cameras.fovy);
+    const Vec3 expected = CursorToModel(reference, at, 0.5f, origin);
+    EXPECT_NEAR(mapped.x, expected.x, 1e-3f);
+    EXPECT_NEAR(mapped.y, expected.y, 1e-3f);
+    EXPECT_NEAR(mapped.z, expected.z, 1e-3f);
+
+    // A picture that is only marked is not drawn for a mapping: the depth of the older picture
+    // (the sphere under the cursor) maps to the same point as the new one (nothing there).
+    const CursorPoint centre{cam.width / 2, cam.height / 2};
+    views.CursorToModel(cam, centre, origin);  // leaves the view's context current
+    EXPECT_LT(ReadDepthAt(cam, centre), 1.0f) << "the sphere lies under the cursor";
+    cam.panX += 3.0f;
+    UpdateCamera(cam);
+    ComputeSavedMatrices(cam, app.cameras.fovy);
+    views.RedrawView(cam);
+    const uint64_t older = views.drawCount();
+    const Vec3 fromOlder = views.CursorToModel(cam, centre, origin);
+    EXPECT_EQ(views.drawCount(), older);
+    EXPECT_TRUE(view->drawPending());
+    views.FlushRedraws();
+    const Vec3 fromNew = views.CursorToModel(cam, centre, origin);
+    EXPECT_EQ(ReadDepthAt(cam, centre), 1.0f) << "the sphere moved away";
+    EXPECT_NEAR(fromOlder.x, fromNew.x, 1e-3f);
+    EXPECT_NEAR(fromOlder.y, fromNew.y, 1e-3f);
+    EXPECT_NEAR(fromOlder.z, fromNew.z, 1e-3f);
+}
+
+}  // namespace
+}  // namespace zarni
