@@ -57,16 +57,8 @@ class ToolPalette : public PaletteStrip, public PaletteHost {
 
     // PaletteStrip ---------------------------------------------------------------------------
     void Paint(wxDC& dc) override {
-        const int width = frame_->GetClientSize().x;
         if (!buffer_.IsOk()) Render();
         if (buffer_.IsOk()) dc.DrawBitmap(buffer_, 0, 0);
-        // Below the strip the views cover the window; anything left over is button face.
-        const wxSize client = frame_->GetClientSize();
-        if (client.y > kHeight && width > 0) {
-            dc.SetPen(*wxTRANSPARENT_PEN);
-            dc.SetBrush(wxBrush(wxSystemSettings::GetColour(wxSYS_COLOUR_BTNFACE)));
-            dc.DrawRectangle(0, kHeight, client.x, client.y - kHeight);
-        }
     }
 
     void OnMouse(wxMouseEvent& event) override {

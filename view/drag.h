@@ -105,12 +105,12 @@ class ViewHost {
     // The cursor now, in client pixels of `view`; true when it lies inside the client area.
     virtual bool CursorInView(ViewCamera& view, CursorPoint& at) = 0;
 
-    // Draw every laid-out view now.
+    // Every laid-out view needs a new picture (drawn once the events waiting are handled).
     virtual void RedrawAllViews() = 0;
-    // Draw one view (soon, or now).
+    // One view needs a new picture.
     virtual void RedrawView(ViewCamera& view) = 0;
-    // The view switched between perspective and orthographic: load its projection again, draw
-    // it and save its matrices (what a resize does).
+    // The view switched between perspective and orthographic: its projection is loaded again
+    // and its matrices saved (what a resize does) before the next cursor mapping.
     virtual void ReloadProjection(ViewCamera& view) = 0;
     // The rubber band appeared, moved or went away: draw it over the view's picture (read it
     // from ViewEditor::rubberBand()).
