@@ -1,0 +1,260 @@
+// The undo history: states that share unchanged objects, recorded by comparing the document
+// with the last state, restored by moving the untouched objects and copying the others back.
+#include "model/history.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+namespace zarni {
+
+namespace {
+
+bool SameVec(const Vec3& a, const Vec3& b) {
+    return a.x == b.x && a.y == b.y && a.z == b.z;
+}
+
+bool SameSlot(const BackPictureSlot& a, const BackPictureSlot& b) {
+    return a.fileName == b.fileName && a.picture == b.picture && SameVec(a.scale, b.scale) &&
+           SameVec(a.rotation, b.rotation) && SameVec(a.position, b.position);
+}
+
+// The plain fields: what a rename, a colour or the symmetry dialog changes.
+bool SameSettings(const PatchObject& a, const PatchObject& b) {
+    return a.name == b.name && a.color == b.color && a.mirrorFlags == b.mirrorFlags &&
+           a.windmillCount == b.windmillCount && a.windmillAxis == b.windmillAxis &&
+           a.moveX == b.moveX && a.moveY == b.moveY && a.moveZ == b.moveZ;
+}
+
+// The object without its caches (rebuilt when it comes back) and with clean marks.
+std::shared_ptr<const PatchObject> Stripped(const PatchObject& obj) {
+    auto copy = std::make_shared<PatchObject>();
+    copy->name = obj.name;
+    copy->color = obj.color;
+    copy->points = obj.points;
+    copy->segments = obj.segments;
+    copy->patches = obj.patches;
+    for (ControlPoint& p : copy->points)
+        p.mark = 0;
+    for (Segment& s : copy->segments)
+        s.mark = 0;
+    for (Patch& q : copy->patches)
+        q.mark = 0;
+    copy->mirrorFlags = obj.mirrorFlags;
+    copy->windmillCount = obj.windmillCount;
+    copy->windmillAxis = obj.windmillAxis;
+    copy->moveX = obj.moveX;
+    copy->moveY = obj.moveY;
+    copy->moveZ = obj.moveZ;
+    return copy;
+}
+
+}  // namespace
+
+size_t ObjectBytes(const PatchObject& obj) {
+    return sizeof(PatchObject) + obj.name.size() + obj.points.size() * sizeof(ControlPoint) +
+           obj.segments.size() * sizeof(Segment) + obj.patches.size() * sizeof(Patch);
+}
+
+bool SameObject(const PatchObject& a, const PatchObject& b) {
+    if (!SameSettings(a, b) || a.points.size() != b.points.size() ||
+        a.segments.size() != b.segments.size() || a.patches.size() != b.patches.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.points.size(); ++i) {
+        const ControlPoint &p = a.points[i], &q = b.points[i];
+        if (p.x != q.x || p.y != q.y || p.z != q.z || p.anchor != q.anchor || p.layer != q.layer)
+            return false;
+    }
+    for (size_t i = 0; i < a.segments.size(); ++i) {
+        const Segment &s = a.segments[i], &t = b.segments[i];
+        if (s.p0 != t.p0 || s.p1 != t.p1 || s.p2 != t.p2 || s.p3 != t.p3) return false;
+    }
+    for (size_t i = 0; i < a.patches.size(); ++i) {
+        const Patch &p = a.patches[i], &q = b.patches[i];
+        if (p.edge0 != q.edge0 || p.edge1 != q.edge1 || p.edge2 != q.edge2 || p.edge3 != q.edge3 ||
+            p.inner11 != q.inner11 || p.inner12 != q.inner12 || p.inner21 != q.inner21 ||
+            p.inner22 != q.inner22) {
+            return false;
+        }
+    }
+    return true;
+}
+
+History::State History::Capture(const Document& doc, const State* previous, bool* changed) const {
+    State s;
+    s.currentObject = doc.currentObject;
+    s.activePoint = doc.activePoint;
+    s.selectedAnchors = doc.selectedAnchors;
+    s.selectedHandles = doc.selectedHandles;
+    s.backPictures = doc.backPictures;
+    s.pictureRatio = doc.pictureRatio;
+    bool differs = previous == nullptr;
+    if (previous) {
+        differs = s.currentObject != previous->currentObject ||
+                  s.activePoint != previous->activePoint ||
+                  s.selectedAnchors != previous->selectedAnchors ||
+                  s.selectedHandles != previous->selectedHandles ||
+                  s.pictureRatio != previous->pictureRatio ||
+                  doc.objects.size() != previous->objects.size();
+        for (int k = 0; k < kBackSlotCount && !differs; ++k)
+            differs = !SameSlot(s.backPictures[k], previous->backPictures[k]);
+    }
+    s.objects.reserve(doc.objects.size());
+    // Objects that moved (a deletion or a merge shifts those after it) are found again among
+    // the previous state's objects that kept no place.
+    std::vector<char> used(previous ? previous->objects.size() : 0, 0);
+    std::vector<size_t> unmatched;
+    for (size_t i = 0; i < doc.objects.size(); ++i) {
+        const PatchObject& obj = doc.objects[i];
+        ObjectRef match;
+        if (previous && i < previous->objects.size()) {
+            const ObjectRef& old = previous->objects[i];
+            const bool untouched =
+                i < generations_.size() && obj.cacheGeneration == generations_[i] &&
+                SameSettings(obj, *old) && obj.points.size() == old->points.size();
+            if (untouched || SameObject(obj, *old)) {
+                match = old;
+                used[i] = 1;
+            }
+        }
+        if (!match) unmatched.push_back(i);
+        s.objects.push_back(match);
+    }
+    for (size_t i : unmatched) {
+        const PatchObject& obj = doc.objects[i];
+        if (previous) {
+            for (size_t j = 0; j < previous->objects.size(); ++j) {
+                if (!used[j] && SameObject(obj, *previous->objects[j])) {
+                    s.objects[i] = previous->objects[j];
+                    used[j] = 1;
+                    break;
+                }
+            }
+        }
+        if (!s.objects[i]) {
+            s.objects[i] = Stripped(obj);
+            s.ownBytes += ObjectBytes(obj);
+        }
+        differs = differs || !previous || i >= previous->objects.size() ||
+                  s.objects[i] != previous->objects[i];
+    }
+    if (previous && !differs) {
+        for (size_t i = 0; i < s.objects.size(); ++i)
+            differs = differs || s.objects[i] != previous->objects[i];
+    }
+    *changed = differs;
+    return s;
+}
+
+void History::Reset(const Document& doc, bool saved) {
+    states_.clear();
+    bytes_ = 0;
+    bool changed = false;
+    states_.push_back(Capture(doc, nullptr, &changed));
+    bytes_ = states_.back().ownBytes;
+    present_ = 0;
+    saved_ = saved ? 0 : -1;
+    generations_.clear();
+    for (const PatchObject& obj : doc.objects)
+        generations_.push_back(obj.cacheGeneration);
+}
+
+bool History::Commit(const Document& doc) {
+    if (states_.empty()) {
+        Reset(doc, false);
+        return false;
+    }
+    bool changed = false;
+    State next = Capture(doc, &states_[present_], &changed);
+    generations_.clear();
+    for (const PatchObject& obj : doc.objects)
+        generations_.push_back(obj.cacheGeneration);
+    if (!changed) return false;
+    // A new step drops what could have been redone.
+    while (states_.size() > present_ + 1) {
+        bytes_ -= states_.back().ownBytes;
+        states_.pop_back();
+    }
+    if (saved_ > static_cast<std::ptrdiff_t>(present_)) saved_ = -1;
+    bytes_ += next.ownBytes;
+    states_.push_back(std::move(next));
+    present_ = states_.size() - 1;
+    while (bytes_ > budget_ && states_.size() > 1 && present_ > 0)
+        DropOldest();
+    return true;
+}
+
+void History::DropOldest() {
+    // The objects only the oldest state held go with it; the next state becomes the first.
+    State& first = states_.front();
+    State& second = states_[1];
+    std::vector<const PatchObject*> kept;
+    for (const ObjectRef& o : second.objects)
+        kept.push_back(o.get());
+    std::sort(kept.begin(), kept.end());
+    size_t freed = 0;
+    for (const ObjectRef& o : first.objects) {
+        if (!std::binary_search(kept.begin(), kept.end(), o.get()) && o.use_count() == 1)
+            freed += ObjectBytes(*o);
+    }
+    // Whatever the first state held that lives on is now the second's own.
+    second.ownBytes += first.ownBytes > freed ? first.ownBytes - freed : 0;
+    bytes_ -= first.ownBytes;
+    bytes_ += first.ownBytes > freed ? first.ownBytes - freed : 0;
+    states_.erase(states_.begin());
+    --present_;
+    --saved_;
+}
+
+void History::SetBudget(size_t bytes) {
+    budget_ = bytes;
+    while (bytes_ > budget_ && states_.size() > 1 && present_ > 0)
+        DropOldest();
+}
+
+void History::Restore(Document& doc, const State& target) {
+    const State& now = states_[present_];
+    // The document's objects equal the present state's: those the target shares are moved,
+    // the others are copied back from the target.
+    std::unordered_map<const PatchObject*, size_t> where;
+    for (size_t j = 0; j < now.objects.size() && j < doc.objects.size(); ++j)
+        where.emplace(now.objects[j].get(), j);
+    std::vector<PatchObject> objects;
+    objects.reserve(target.objects.size());
+    for (const ObjectRef& ref : target.objects) {
+        auto it = where.find(ref.get());
+        if (it != where.end()) {
+            objects.push_back(std::move(doc.objects[it->second]));
+            where.erase(it);
+        } else {
+            objects.push_back(*ref);
+            RebuildObjectCaches(objects.back());
+        }
+    }
+    doc.objects = std::move(objects);
+    doc.currentObject = target.currentObject;
+    doc.activePoint = target.activePoint;
+    doc.selectedAnchors = target.selectedAnchors;
+    doc.selectedHandles = target.selectedHandles;
+    doc.backPictures = target.backPictures;
+    doc.pictureRatio = target.pictureRatio;
+    generations_.clear();
+    for (const PatchObject& obj : doc.objects)
+        generations_.push_back(obj.cacheGeneration);
+}
+
+bool History::Undo(Document& doc) {
+    if (!CanUndo()) return false;
+    Restore(doc, states_[present_ - 1]);
+    --present_;
+    return true;
+}
+
+bool History::Redo(Document& doc) {
+    if (!CanRedo()) return false;
+    Restore(doc, states_[present_ + 1]);
+    ++present_;
+    return true;
+}
+
+}  // namespace zarni

@@ -1,0 +1,85 @@
+// The undo history of a document: a list of states, each the document data, the selection and
+// the current object. States share the objects that did not change between them, so a step
+// costs the objects it touched, not the whole document.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "model/document.h"
+
+namespace zarni {
+
+class History {
+  public:
+    static constexpr size_t kDefaultBudgetBytes = size_t{256} << 20;
+
+    explicit History(size_t budgetBytes = kDefaultBudgetBytes) : budget_(budgetBytes) {}
+
+    // Starts over from the document as it is now (a new or opened document): nothing to undo,
+    // and this state counts as saved when `saved`.
+    void Reset(const Document& doc, bool saved = true);
+
+    // Records what changed since the last commit as one step. False (and nothing recorded) when
+    // nothing did. Anything that could have been redone is dropped by a new step.
+    bool Commit(const Document& doc);
+
+    bool CanUndo() const { return present_ > 0; }
+    bool CanRedo() const { return present_ + 1 < states_.size(); }
+
+    // Puts the document back one step / forward one step: its objects, selection, current
+    // object, picture slots and ratio. The document must be in the last committed state (commit
+    // first). Objects that the step did not touch stay as they are. False when there is nothing
+    // to undo or redo.
+    bool Undo(Document& doc);
+    bool Redo(Document& doc);
+
+    // The present state is the one in the document's file now.
+    void MarkSaved() { saved_ = static_cast<std::ptrdiff_t>(present_); }
+    // Whether the present state is the saved one (false once that state was dropped).
+    bool AtSavedState() const { return saved_ == static_cast<std::ptrdiff_t>(present_); }
+
+    // Bytes held by the objects the history keeps, the present state's included.
+    size_t bytes() const { return bytes_; }
+    size_t budget() const { return budget_; }
+    void SetBudget(size_t bytes);
+    // States kept, the present one included.
+    size_t stateCount() const { return states_.size(); }
+
+  private:
+    using ObjectRef = std::shared_ptr<const PatchObject>;
+
+    struct State {
+        std::vector<ObjectRef> objects;
+        int32_t currentObject = 0;
+        int32_t activePoint = -1;
+        std::vector<int32_t> selectedAnchors;
+        std::vector<int32_t> selectedHandles;
+        std::array<BackPictureSlot, kBackSlotCount> backPictures{};
+        int32_t pictureRatio = 150;
+        size_t ownBytes = 0;  // the objects this state was the first to hold
+    };
+
+    State Capture(const Document& doc, const State* previous, bool* changed) const;
+    void Restore(Document& doc, const State& target);
+    void DropOldest();
+
+    std::vector<State> states_;
+    size_t present_ = 0;
+    std::ptrdiff_t saved_ = 0;
+    // The cache generation of each present object when it was recorded: an object whose
+    // generation and plain fields are unchanged is the recorded one.
+    std::vector<uint64_t> generations_;
+    size_t bytes_ = 0;
+    size_t budget_;
+};
+
+// Bytes an object's records take (points, segments, patches, name).
+size_t ObjectBytes(const PatchObject& obj);
+
+// Whether two objects hold the same records and settings (caches and scratch marks aside).
+bool SameObject(const PatchObject& a, const PatchObject& b);
+
+}  // namespace zarni
