@@ -56,6 +56,9 @@ std::vector<wxAcceleratorEntry> MainAcceleratorEntries() {
         wxAcceleratorEntry(wxACCEL_NORMAL, WXK_F3, kCmdSaveAs),
         wxAcceleratorEntry(wxACCEL_NORMAL, WXK_ESCAPE, kCmdExit),
         wxAcceleratorEntry(wxACCEL_CTRL, 'X', kCmdExit),
+        wxAcceleratorEntry(wxACCEL_CTRL, 'Z', kCmdUndo),
+        wxAcceleratorEntry(wxACCEL_CTRL, 'Y', kCmdRedo),
+        wxAcceleratorEntry(wxACCEL_CTRL | wxACCEL_SHIFT, 'Z', kCmdRedo),
     };
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/document.h"
+#include "model/history.h"
 #include "shell/core/settings.h"
 #include "view/camera.h"
 
@@ -29,6 +30,10 @@ struct AppState {
     CameraMemories cameras;
     FileDialogState fileDialog;
     std::string mainCaption;
+    // The undo history of the document, and the file the document was read from or last
+    // saved to (empty for a new document).
+    History history;
+    std::string documentPath;
     bool buttonsSwapped = false;  // no swap setting exists here: buttons are never swapped
 
     // Starts another instance of the program with `arguments`; replaced by tests.

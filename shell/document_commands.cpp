@@ -9,6 +9,7 @@
 #include "model/native_file.h"
 #include "model/pov_export.h"
 #include "shell/app_state.h"
+#include "shell/back_pictures.h"
 #include "shell/palette_strip.h"
 #include "shell/views.h"
 
@@ -102,6 +103,8 @@ bool SaveAsCommand(wxWindow* owner) {
         return false;
     }
     app.doc.modified = false;
+    app.documentPath = app.fileDialog.fileName;
+    app.history.MarkSaved();
     return true;
 }
 
@@ -150,9 +153,21 @@ bool OpenCommandLineFile(wxWindow* owner, const std::string& path) {
         return false;
     }
     app.cameras = CameraMemoriesFromDocument(app.doc);
+    // A picture that cannot be loaded keeps its slot's name, so saving loses nothing; the
+    // missing ones are reported together.
+    const std::vector<std::string> missing = LoadDocumentPictures(app.doc, path);
+    if (!missing.empty()) {
+        std::string text = "次の背景画像を読み込めませんでした。";
+        for (const std::string& line : missing)
+            text += "\n" + line;
+        owner->CallAfter([owner, text] { ReportError(owner, text, "背景画像の読み込み"); });
+    }
     ClearPointSelection(app.doc);
     RedrawAllViews();
     DocumentChanged(app.doc, app.sw);
+    // The opened document is where undo starts; it counts as a change, as it always did.
+    app.documentPath = path;
+    app.history.Reset(app.doc, false);
     return true;
 }
 

@@ -10,12 +10,14 @@
 #include <wx/frame.h>
 #include <wx/menu.h>
 #include <wx/modalhook.h>
+#include <wx/textctrl.h>
 #include <wx/window.h>
 
 #include <algorithm>
 #include <memory>
 #include <vector>
 
+#include "resources/ids.h"
 #include "resources/main_menu.h"
 
 namespace zarni {
@@ -100,6 +102,9 @@ class AcceleratorFilter : public wxEventFilter {
         const int command = AcceleratorCommand(key.GetKeyCode(), key.RawControlDown(),
                                                key.ShiftDown(), key.AltDown());
         if (command == 0) return Event_Skip;
+        // A text box keeps its own undo.
+        if ((command == kCmdUndo || command == kCmdRedo) && dynamic_cast<wxTextCtrl*>(window))
+            return Event_Skip;
         auto* frame = dynamic_cast<wxFrame*>(main_);
         wxMenuBar* bar = frame ? frame->GetMenuBar() : nullptr;
         if (bar && bar->FindItem(command) && !bar->IsEnabled(command)) return Event_Skip;

@@ -18,6 +18,7 @@
 #include "resources/main_menu.h"
 #include "shell/app_state.h"
 #include "shell/document_commands.h"
+#include "shell/core/file_names.h"
 #include "shell/key_filter.h"
 #include "shell/ui_font.h"
 #include "shell/version_dialog.h"
@@ -106,6 +107,8 @@ MainFrame::MainFrame()
     InstallKeyFilter(this);
 }
 
+    app.documentPath.clear();
+    app.history.Reset(app.doc);
 MainFrame::~MainFrame() {
     if (!closing_) Teardown();
     views_.reset();
@@ -158,10 +161,45 @@ void MainFrame::OnIdle(wxIdleEvent& event) {
     }
     event.Skip();
 }
+        CommitHistory();
 
 void MainFrame::OnActivate(wxActivateEvent& event) {
     if (event.GetActive() && views_ && !closing_) views_->RedrawAllViews();
     event.Skip();
+void MainFrame::CommitHistory() {
+    AppState& app = App();
+    const bool busy = (views_ && views_->dragState() != 0) || (palette_ && palette_->Dragging()) ||
+                      ModalDialogOpen() || MenuOpen();
+    if (!busy) app.history.Commit(app.doc);
+    UpdateHistoryState();
+}
+
+void MainFrame::UpdateHistoryState() {
+    AppState& app = App();
+    if (wxMenuBar* bar = GetMenuBar()) {
+        if (bar->IsEnabled(kCmdUndo) != app.history.CanUndo())
+            bar->Enable(kCmdUndo, app.history.CanUndo());
+        if (bar->IsEnabled(kCmdRedo) != app.history.CanRedo())
+            bar->Enable(kCmdRedo, app.history.CanRedo());
+    }
+    const wxString caption =
+        wxString::FromUTF8(DocumentCaption(app.mainCaption, app.documentPath, app.doc.modified));
+    if (GetTitle() != caption) SetTitle(caption);
+}
+
+void MainFrame::UndoStep(bool redo) {
+    AppState& app = App();
+    // Never in the middle of a drag: the step it makes is not finished.
+    if ((views_ && views_->dragState() != 0) || (palette_ && palette_->Dragging())) return;
+    app.history.Commit(app.doc);
+    if (!(redo ? app.history.Redo(app.doc) : app.history.Undo(app.doc))) return;
+    RecomputePivot(app.doc, app.sw);
+    app.doc.modified = !app.history.AtSavedState();
+    RedrawAllViews();
+    RedrawPalette();
+    UpdateHistoryState();
+}
+
 }
 
 void MainFrame::OnClose(wxCloseEvent& event) {
@@ -235,8 +273,7 @@ void MainFrame::OnCommand(wxCommandEvent& event) {
             break;
         case kCmdCut:
             CutSelection(app.doc, app.clipboard, app.sw);
-            RedrawAllViews();
-            RedrawPalette();
+            UndoStep(event.GetId() == kCmdRedo);
             break;
         case kCmdCopy:
             CopySelection(app.doc, app.clipboard);

@@ -45,6 +45,12 @@ class MainFrame : public wxFrame {
     void OnActivate(wxActivateEvent& event);
     void OnClose(wxCloseEvent& event);
     void Teardown();
+    // Records the changes since the last step as one step, unless a drag, a dialog or a menu
+    // is still under way; then brings the Undo and Redo items and the caption up to date.
+    void CommitHistory();
+    // Undo (or Redo) one step of the document.
+    void UndoStep(bool redo);
+    void UpdateHistoryState();
 
     std::unique_ptr<ViewSet> views_;
     std::unique_ptr<PaletteStrip> palette_;

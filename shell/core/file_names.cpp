@@ -103,4 +103,16 @@ void HandleCommandLine(const std::vector<std::string>& arguments, const std::str
     }
 }
 
+std::string DocumentCaption(const std::string& caption, const std::string& documentPath,
+                            bool modified) {
+    std::string text = caption;
+    if (!documentPath.empty()) {
+        const size_t slash = documentPath.find_last_of('/');
+        text +=
+            " - " + (slash == std::string::npos ? documentPath : documentPath.substr(slash + 1));
+    }
+    if (modified) text += " *";
+    return text;
+}
+
 }  // namespace zarni

@@ -14,6 +14,12 @@ namespace zarni {
 // "my.dir/name.zarni". The given extension's letter case wins: "NAME.ZARNI" gives "NAME.zarni".
 std::string ForceExtension(const std::string& path, const std::string& extension);
 
+// The main window's caption: the program's caption, then the document's file name when it has
+// one, and " *" while the document has unsaved changes; the program's caption alone for a new,
+// unchanged document.
+std::string DocumentCaption(const std::string& caption, const std::string& documentPath,
+                            bool modified);
+
 // One entry of a save dialog's filter list: the text shown and the pattern it selects.
 struct FileFilter {
     std::string text;

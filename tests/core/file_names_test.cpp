@@ -107,5 +107,13 @@ TEST(CommandLine, NothingHappensWithoutFilesAndAFailedReadLetsTheNextOpenHere) {
     EXPECT_TRUE(failed.handedOn.empty());
 }
 
+TEST(DocumentCaption, NamesTheFileAndMarksUnsavedChanges) {
+    const std::string base = "Zarni!_ver0.1a";
+    EXPECT_EQ(DocumentCaption(base, "", false), base);
+    EXPECT_EQ(DocumentCaption(base, "", true), base + " *");
+    EXPECT_EQ(DocumentCaption(base, "/home/u/my.dir/vase.zarni", false), base + " - vase.zarni");
+    EXPECT_EQ(DocumentCaption(base, "/home/u/vase.zarni", true), base + " - vase.zarni *");
+}
+
 }  // namespace
 }  // namespace zarni
