@@ -105,11 +105,23 @@ const std::map<std::string, OpHandler>& Operations() {
 
 bool ApplyOperations(ApplyState& state, const std::vector<std::string>& ops, std::string* why) {
     const auto& table = Operations();
+    if (!state.historyStarted) {
+        state.history.Reset(state.doc);
+        state.historyStarted = true;
+    }
     for (const std::string& text : ops) {
         const OpArgs args = ParseOperation(text);
+        if (args.name == "Undo" || args.name == "Redo") {
+            if (!args.Shape({}, why)) return false;
+            const bool moved =
+                args.name == "Undo" ? state.history.Undo(state.doc) : state.history.Redo(state.doc);
+            if (moved) RecomputePivot(state.doc, state.sw);
+            continue;
+        }
         const auto it = table.find(args.name);
         if (it == table.end()) return Fail(why, "unknown operation \"" + args.name + "\"");
         if (!it->second(state, args, why)) return false;
+        state.history.Commit(state.doc);
     }
     return true;
 }

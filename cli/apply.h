@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/document.h"
+#include "model/history.h"
 #include "ops/extrude.h"
 #include "ops/lathe.h"
 
@@ -22,6 +23,10 @@ struct ApplyState {
     // The dialogs' last settings: Extrude and Lathe set them, LatheStep turns by them.
     ExtrudeSettings extrude{};
     LatheSettings lathe{};
+    // Every operation that changes the document or its selection is one step, as the same
+    // command is in the program; Undo and Redo walk them.
+    History history{};
+    bool historyStarted = false;
 };
 
 // The arguments of one operation: its groups, each a list of comma-separated words.
@@ -54,7 +59,8 @@ const std::map<std::string, OpHandler>& Operations();
 // Splits "NAME:a,b:c" into its name and groups.
 OpArgs ParseOperation(const std::string& text);
 
-// Applies every operation in order. False with a message naming the first failing one.
+// Applies every operation in order; "Undo" and "Redo" take back or bring back one step (and
+// change nothing when there is none). False with a message naming the first failing one.
 bool ApplyOperations(ApplyState& state, const std::vector<std::string>& ops, std::string* why);
 
 }  // namespace zarni::cli

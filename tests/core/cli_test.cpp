@@ -245,5 +245,63 @@ TEST_F(Cli, ApplyGoldenScripts) {
     }
 }
 
+TEST_F(Cli, UndoingTheLastOperationsGivesTheDocumentOfTheFirstOnes) {
+    // Operations that always change the document or its selection, each a step.
+    const std::vector<std::string> kinds = {
+        "AddCircle4", "AddCircle8", "AddSphere", "CreateObject", "MoveSelection:0.5,0,0.25",
+        "SelectNone"};
+    for (unsigned seed = 1; seed <= 3; ++seed) {
+        std::vector<std::string> ops;
+        unsigned r = seed;
+        bool selection = false;
+        while (ops.size() < 8) {
+            r = r * 1103515245u + 12345u;
+            const std::string& op = kinds[(r >> 16) % kinds.size()];
+            const bool needsSelection = op[0] == 'M' || op[0] == 'S';
+            if (needsSelection && !selection) continue;
+            ops.push_back(op);
+            selection = op[0] == 'A' || op[0] == 'M';
+        }
+        auto join = [](const std::vector<std::string>& v, size_t n) {
+            std::string text;
+            for (size_t i = 0; i < n; ++i)
+                text += " " + v[i];
+            return text;
+        };
+        const std::string all = join(ops, ops.size());
+        for (size_t k : {size_t{0}, size_t{3}, size_t{7}}) {
+            SCOPED_TRACE("seed " + std::to_string(seed) + ", first " + std::to_string(k) + ":" +
+                         all);
+            std::string undos;
+            for (size_t i = k; i < ops.size(); ++i)
+                undos += " Undo";
+            ASSERT_EQ(RunCli("apply - " + Path("first.zarni") + join(ops, k)).status, 0);
+            ASSERT_EQ(RunCli("apply - " + Path("undone.zarni") + all + undos).status, 0);
+            const std::string first = RunCli("info " + Path("first.zarni")).out;
+            EXPECT_EQ(RunCli("info " + Path("undone.zarni")).out, first);
+            // And the Redos bring back the whole result.
+            std::string redos;
+            for (size_t i = k; i < ops.size(); ++i)
+                redos += " Redo";
+            ASSERT_EQ(RunCli("apply - " + Path("whole.zarni") + all).status, 0);
+            ASSERT_EQ(RunCli("apply - " + Path("redone.zarni") + all + undos + redos).status, 0);
+            EXPECT_EQ(RunCli("info " + Path("redone.zarni")).out,
+                      RunCli("info " + Path("whole.zarni")).out);
+        }
+    }
+    // Nothing to undo or redo changes nothing; a switch is no step; an operation after an
+    // Undo drops what could have been redone.
+    ASSERT_EQ(
+        RunCli("apply - " + Path("a.zarni") + " Undo Redo AddCircle4 EditMode:1 Undo Redo").status,
+        0);
+    ASSERT_EQ(RunCli("apply - " + Path("b.zarni") + " AddCircle4").status, 0);
+    EXPECT_EQ(RunCli("info " + Path("a.zarni")).out, RunCli("info " + Path("b.zarni")).out);
+    ASSERT_EQ(
+        RunCli("apply - " + Path("c.zarni") + " AddCircle4 AddCircle8 Undo SelectNone Redo").status,
+        0);
+    ASSERT_EQ(RunCli("apply - " + Path("d.zarni") + " AddCircle4 SelectNone").status, 0);
+    EXPECT_EQ(RunCli("info " + Path("c.zarni")).out, RunCli("info " + Path("d.zarni")).out);
+}
+
 }  // namespace
 }  // namespace zarni
