@@ -11,6 +11,7 @@
 
 #include "ops/clipboard.h"
 #include "ops/primitives.h"
+#include "palette/object_list.h"
 #include "palette/tool_palette.h"
 #include "platform/profile.h"
 #include "resources/icon_bitmaps.h"
@@ -75,6 +76,7 @@ MainFrame::MainFrame()
     Bind(wxEVT_CLOSE_WINDOW, &MainFrame::OnClose, this);
     Bind(wxEVT_SET_FOCUS, [this](wxFocusEvent& e) {
         if (views_) views_->ClearPainting();
+        if (!closing_) HideObjectList();
         e.Skip();
     });
     for (const wxEventTypeTag<wxMouseEvent>& type :
@@ -101,14 +103,15 @@ MainFrame::MainFrame()
     for (int i = 0; i < ViewSet::kViews; ++i)
         views_->view(i)->SetDropTarget(new FileDrop(this));
     palette_ = CreateToolPalette(this);
+    CreateObjectList(this);
     views_->layoutChanged = [] { RedrawPalette(); };
     RecomputePivot(app.doc, app.sw);
     app.doc.modified = false;
+    app.documentPath.clear();
+    app.history.Reset(app.doc);
     InstallKeyFilter(this);
 }
 
-    app.documentPath.clear();
-    app.history.Reset(app.doc);
 MainFrame::~MainFrame() {
     if (!closing_) Teardown();
     views_.reset();
@@ -158,14 +161,11 @@ void MainFrame::OnIdle(wxIdleEvent& event) {
     if (views_ && !closing_) {
         views_->IdleStep();
         if (views_->dragState() == 0 && palette_) palette_->IdlePoll();
+        CommitHistory();
     }
     event.Skip();
 }
-        CommitHistory();
 
-void MainFrame::OnActivate(wxActivateEvent& event) {
-    if (event.GetActive() && views_ && !closing_) views_->RedrawAllViews();
-    event.Skip();
 void MainFrame::CommitHistory() {
     AppState& app = App();
     const bool busy = (views_ && views_->dragState() != 0) || (palette_ && palette_->Dragging()) ||
@@ -200,6 +200,11 @@ void MainFrame::UndoStep(bool redo) {
     UpdateHistoryState();
 }
 
+void MainFrame::OnActivate(wxActivateEvent& event) {
+    // Back to the main window: the object list closes.
+    if (event.GetActive() && !closing_) HideObjectList();
+    if (event.GetActive() && views_ && !closing_) views_->RedrawAllViews();
+    event.Skip();
 }
 
 void MainFrame::OnClose(wxCloseEvent& event) {
@@ -230,6 +235,7 @@ void MainFrame::Teardown() {
     if (closing_) return;
     closing_ = true;
     RemoveKeyFilter();
+    DestroyObjectList();
     if (views_) {
         views_->DestroyViews();
         SetViews(nullptr);
@@ -268,12 +274,12 @@ void MainFrame::OnCommand(wxCommandEvent& event) {
             break;
         case kCmdUndo:
         case kCmdRedo:
-            RedrawAllViews();
-            RedrawPalette();
+            UndoStep(event.GetId() == kCmdRedo);
             break;
         case kCmdCut:
             CutSelection(app.doc, app.clipboard, app.sw);
-            UndoStep(event.GetId() == kCmdRedo);
+            RedrawAllViews();
+            RedrawPalette();
             break;
         case kCmdCopy:
             CopySelection(app.doc, app.clipboard);

@@ -5,6 +5,7 @@
 #include <wx/app.h>
 #include <wx/dcclient.h>
 #include <wx/settings.h>
+#include <wx/toplevel.h>
 #include <wx/utils.h>
 
 #include <cstring>
@@ -641,9 +642,16 @@ void ViewSet::TimerTick() {
         timerCursor_ = wxPoint(cp.x, cp.y);
     }
 
-    // Focus follows the mouse, but never out of an open modal dialog.
+    // Focus follows the mouse, but never out of an open modal dialog, nor from under another
+    // window of the program that covers the views (the object list hides when the main window
+    // takes the focus back).
     if (ModalDialogOpen()) return;
-    const wxPoint p = parent_->ScreenToClient(wxGetMousePosition());
+    const wxPoint screen = wxGetMousePosition();
+    const wxWindow* main = wxGetTopLevelParent(parent_);
+    for (const wxWindow* top : wxTopLevelWindows) {
+        if (top != main && top->IsShown() && top->GetScreenRect().Contains(screen)) return;
+    }
+    const wxPoint p = parent_->ScreenToClient(screen);
     for (int i = 0; i < viewCount_; ++i) {
         const wxRect& r = views_[i]->rect;
         if (r.x < p.x && r.y < p.y && p.x < r.x + r.width && p.y < r.y + r.height) {
