@@ -12,6 +12,7 @@ enum CommandId : int {
     kCmdExport = 115,
     kCmdExit = 116,
     kCmdAppend = 117,
+    kCmdSave = 118,  // Ctrl+S only, not in the menu
     kCmdUndo = 121,
     kCmdRedo = 122,
     kCmdCut = 123,

@@ -16,8 +16,6 @@ wxMenuBar* CreateMainMenuBar() {
     file->Append(kCmdExport, "Ex&Port");
     file->AppendSeparator();
     file->Append(kCmdExit, "e&Xit");
-    for (int id : {kCmdOpen, kCmdCloseAndOpen, kCmdAppend})
-        file->Enable(id, false);
 
     auto* model = new wxMenu;
     model->Append(kCmdCircle4, "Circle(4pt)");
@@ -56,6 +54,8 @@ std::vector<wxAcceleratorEntry> MainAcceleratorEntries() {
         wxAcceleratorEntry(wxACCEL_NORMAL, WXK_F3, kCmdSaveAs),
         wxAcceleratorEntry(wxACCEL_NORMAL, WXK_ESCAPE, kCmdExit),
         wxAcceleratorEntry(wxACCEL_CTRL, 'X', kCmdExit),
+        wxAcceleratorEntry(wxACCEL_CTRL, 'O', kCmdOpen),
+        wxAcceleratorEntry(wxACCEL_CTRL, 'S', kCmdSave),
         wxAcceleratorEntry(wxACCEL_CTRL, 'Z', kCmdUndo),
         wxAcceleratorEntry(wxACCEL_CTRL, 'Y', kCmdRedo),
         wxAcceleratorEntry(wxACCEL_CTRL | wxACCEL_SHIFT, 'Z', kCmdRedo),

@@ -8,12 +8,12 @@
 
 namespace zarni {
 
-// "&File", "&Edit" (ending in the "Model" sub-menu) and "&Other", with the fixed ids; Open,
-// Close and Open and Append are grayed, Undo and Redo until there is something to undo or redo.
+// "&File", "&Edit" (ending in the "Model" sub-menu) and "&Other", with the fixed ids; Undo and
+// Redo are grayed until there is something to undo or redo.
 wxMenuBar* CreateMainMenuBar();
 
-// F1 Help, F2 Open, F3 Save As, Esc and Ctrl+X Exit, Ctrl+Z Undo, Ctrl+Y and Ctrl+Shift+Z
-// Redo; a key whose command is grayed is not delivered.
+// F1 Help, F2 and Ctrl+O Open, Ctrl+S Save, F3 Save As, Esc and Ctrl+X Exit, Ctrl+Z Undo,
+// Ctrl+Y and Ctrl+Shift+Z Redo; a key whose command is grayed is not delivered.
 std::vector<wxAcceleratorEntry> MainAcceleratorEntries();
 
 // The command of a key press, or 0 when the key is none of the accelerators. `ctrl` etc. are

@@ -43,6 +43,23 @@ class SaveDialog : public wxFileDialog {
     wxString lastSet_;
 };
 
+// The same for the open dialog, which answers with several paths.
+class OpenDialog : public wxFileDialog {
+  public:
+    using wxFileDialog::wxFileDialog;
+    void SetPath(const wxString& path) override {
+        wxFileDialog::SetPath(path);
+        lastSet_ = path;
+    }
+    void GetPaths(wxArrayString& paths) const override {
+        wxFileDialog::GetPaths(paths);
+        if (paths.empty() && !lastSet_.empty()) paths.Add(lastSet_);
+    }
+
+  private:
+    wxString lastSet_;
+};
+
 // What the scene file takes from view 0, the perspective view.
 SceneView SceneViewOfViewZero() {
     AppState& app = App();
@@ -85,6 +102,80 @@ bool SaveFileDialog(wxWindow* owner, const std::vector<FileFilter>& filters) {
     if (result != wxID_OK) return false;
     state.fileName = dialog.GetPath().utf8_string();
     return !state.fileName.empty();
+}
+
+std::vector<std::string> OpenFileDialog(wxWindow* owner, const char* caption, bool multiple) {
+    FileDialogState& state = App().fileDialog;
+    if (state.startDir.empty()) state.startDir = wxGetCwd().utf8_string();
+    const std::vector<FileFilter>& filters = SaveAsFilters();
+    OpenDialog dialog(owner, wxString::FromUTF8(caption), wxString::FromUTF8(state.startDir),
+                      wxString(), wxString::FromUTF8(WildcardFor(filters)),
+                      wxFD_OPEN | wxFD_FILE_MUST_EXIST | (multiple ? wxFD_MULTIPLE : 0));
+    if (!state.fileName.empty()) dialog.SetPath(wxString::FromUTF8(state.fileName));
+    dialog.SetFilterIndex(DialogIndexFor(state.filterIndex, static_cast<int>(filters.size())));
+    const int result = dialog.ShowModal();
+    state.filterIndex = StoredIndexFor(dialog.GetFilterIndex());
+    std::vector<std::string> paths;
+    if (result != wxID_OK) return paths;
+    wxArrayString chosen;
+    dialog.GetPaths(chosen);
+    for (const wxString& path : chosen)
+        if (!path.empty()) paths.push_back(path.utf8_string());
+    if (!paths.empty()) state.fileName = paths.front();
+    return paths;
+}
+
+bool OpenCommand(wxWindow* owner) {
+    AppState& app = App();
+    const std::vector<std::string> paths = OpenFileDialog(owner, "ファイルを開く", true);
+    if (paths.empty()) return false;
+    // A window with nothing in it takes the first file; everything else opens in a new window,
+    // as files named on the command line after the first do.
+    const bool untouched = app.documentPath.empty() && !app.doc.modified &&
+                           !app.history.CanUndo() && app.doc.objectCount() == 1 &&
+                           app.doc.objects[0].points.empty();
+    std::vector<std::string> rest = paths;
+    bool opened = false;
+    if (untouched) {
+        opened = OpenCommandLineFile(owner, paths.front());
+        rest.erase(rest.begin());
+    }
+    if (!rest.empty() && app.startInstance) opened = app.startInstance(rest) || opened;
+    return opened;
+}
+
+bool CloseAndOpenCommand(wxWindow* owner) {
+    AppState& app = App();
+    // The present document is saved first when it has changes; it stays when that save does
+    // not happen or no file is chosen.
+    if (app.doc.modified && !SaveAsCommand(owner)) return false;
+    const std::vector<std::string> paths = OpenFileDialog(owner, "ファイルを開く", false);
+    if (paths.empty()) return false;
+    return OpenCommandLineFile(owner, paths.front());
+}
+
+int AppendCommand(wxWindow* owner) {
+    const std::vector<std::string> paths = OpenFileDialog(owner, "ファイルの追加", true);
+    if (paths.empty()) return 0;
+    return AppendDroppedFiles(owner, paths);
+}
+
+bool SaveCommand(wxWindow* owner) {
+    AppState& app = App();
+    if (app.documentPath.empty()) return SaveAsCommand(owner);
+    StoreCameraMemories(app.cameras, app.doc);
+    std::string why;
+    const int result = WriteDocumentFile(app.doc, app.documentPath, &why);
+    if (result != kFileOk) {
+        ReportError(
+            owner,
+            "ファイルを保存できませんでした。\n" + app.documentPath + "\n" + Reason(why, result),
+            "ファイルの保存");
+        return false;
+    }
+    app.doc.modified = false;
+    app.history.MarkSaved();
+    return true;
 }
 
 bool SaveAsCommand(wxWindow* owner) {

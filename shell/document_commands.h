@@ -22,6 +22,24 @@ bool SaveFileDialog(wxWindow* owner, const std::vector<FileFilter>& filters);
 // dialog or a failed write (reported in a message box) leaves `modified` as it was.
 bool SaveAsCommand(wxWindow* owner);
 
+// The shared open dialog for documents (the *.zarni filter, the last path and folder of the
+// save dialogs); the chosen paths, empty when cancelled.
+std::vector<std::string> OpenFileDialog(wxWindow* owner, const char* caption, bool multiple);
+
+// Open (F2, Ctrl+O): the chosen files; the first opens in this window when it holds nothing
+// yet, the others (or all) in a new window. True when a file was opened.
+bool OpenCommand(wxWindow* owner);
+
+// Close and Open: saves a changed document first (Save As), then reads the chosen file in
+// place of it. A cancelled save or dialog, or a file that cannot be read, changes nothing.
+bool CloseAndOpenCommand(wxWindow* owner);
+
+// Append: the chosen files appended to the document, as dropped files are.
+int AppendCommand(wxWindow* owner);
+
+// Save (Ctrl+S): writes the document's own file, or asks for a name (Save As) when it has none.
+bool SaveCommand(wxWindow* owner);
+
 // Export: the scene or include file by the filter chosen; a failed write is reported.
 void ExportCommand(wxWindow* owner);
 

@@ -18,8 +18,8 @@
 #include "resources/ids.h"
 #include "resources/main_menu.h"
 #include "shell/app_state.h"
-#include "shell/document_commands.h"
 #include "shell/core/file_names.h"
+#include "shell/document_commands.h"
 #include "shell/key_filter.h"
 #include "shell/ui_font.h"
 #include "shell/version_dialog.h"
@@ -257,11 +257,16 @@ void MainFrame::OnCommand(wxCommandEvent& event) {
             NewInstance();
             break;
         case kCmdOpen:
+            OpenCommand(this);
+            break;
         case kCmdAppend:
+            AppendCommand(this);
             break;
         case kCmdCloseAndOpen:
-            if (app.doc.modified && !SaveAsCommand(this)) break;
-            app.doc.modified = false;
+            CloseAndOpenCommand(this);
+            break;
+        case kCmdSave:
+            SaveCommand(this);
             break;
         case kCmdSaveAs:
             SaveAsCommand(this);
