@@ -109,6 +109,7 @@ MainFrame::MainFrame()
     app.doc.modified = false;
     app.documentPath.clear();
     app.history.Reset(app.doc);
+    recovery_ = std::make_unique<RecoveryKeeper>(this);
     InstallKeyFilter(this);
 }
 
@@ -182,6 +183,7 @@ void MainFrame::UpdateHistoryState() {
         if (bar->IsEnabled(kCmdRedo) != app.history.CanRedo())
             bar->Enable(kCmdRedo, app.history.CanRedo());
     }
+    if (!app.doc.modified && recovery_) recovery_->Forget();
     const wxString caption =
         wxString::FromUTF8(DocumentCaption(app.mainCaption, app.documentPath, app.doc.modified));
     if (GetTitle() != caption) SetTitle(caption);
@@ -217,7 +219,11 @@ void MainFrame::OnClose(wxCloseEvent& event) {
             event.Veto();
             return;
         }
-        // The session is ending and cannot wait for an answer.
+        // The session is ending and cannot wait for an answer: the recovery copy stays.
+        if (recovery_) {
+            recovery_->Tick();
+            recovery_->Keep();
+        }
         Teardown();
         Destroy();
     }
@@ -235,6 +241,7 @@ void MainFrame::Teardown() {
     if (closing_) return;
     closing_ = true;
     RemoveKeyFilter();
+    recovery_.reset();
     DestroyObjectList();
     if (views_) {
         views_->DestroyViews();
@@ -319,6 +326,10 @@ void MainFrame::OnCommand(wxCommandEvent& event) {
     }
 }
 
+void MainFrame::OfferRecovery() {
+    if (recovery_ && !closing_) recovery_->OfferLeftCopies();
+}
+
 MainFrame* StartProgram(const std::vector<std::string>& arguments) {
     AppState& app = App();
     app.mainCaption = BuildMainCaption();
@@ -331,6 +342,7 @@ MainFrame* StartProgram(const std::vector<std::string>& arguments) {
         });
     frame->Show();
     frame->Update();
+    frame->CallAfter([frame] { frame->OfferRecovery(); });
     if (wxTheApp) wxTheApp->SetTopWindow(frame);
     return frame;
 }

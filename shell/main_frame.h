@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "shell/palette_strip.h"
+#include "shell/recovery_keeper.h"
 #include "shell/views.h"
 
 namespace zarni {
@@ -33,6 +34,10 @@ class MainFrame : public wxFrame {
     // Files dropped on the window or one of its views.
     void OnFilesDropped(const std::vector<std::string>& paths);
 
+    // Offers the recovery copies a program that stopped left behind (at start).
+    void OfferRecovery();
+    RecoveryKeeper* recovery() { return recovery_.get(); }
+
     // Shows the preferences; set by the preferences sheet.
     std::function<void(wxWindow*)> showPreferences;
 
@@ -54,6 +59,7 @@ class MainFrame : public wxFrame {
 
     std::unique_ptr<ViewSet> views_;
     std::unique_ptr<PaletteStrip> palette_;
+    std::unique_ptr<RecoveryKeeper> recovery_;
     bool closing_ = false;
 };
 

@@ -30,6 +30,8 @@ int main(int argc, char** argv) {
         std::filesystem::temp_directory_path() / ("zarni-gui-" + std::to_string(getpid()));
     std::filesystem::create_directories(home);
     setenv("ZARNI_INI", (home / "zarni.ini").c_str(), 1);
+    // Recovery copies go to the run's own folder, never to the user's.
+    setenv("XDG_STATE_HOME", (home / "state").c_str(), 1);
 
     wxApp::SetInstance(new wxApp);
     int wxArgc = 1;
