@@ -21,6 +21,7 @@
 #include "shell/core/file_names.h"
 #include "shell/document_commands.h"
 #include "shell/key_filter.h"
+#include "shell/preferences.h"
 #include "shell/ui_font.h"
 #include "shell/version_dialog.h"
 
@@ -111,6 +112,7 @@ MainFrame::MainFrame()
     app.history.Reset(app.doc);
     recovery_ = std::make_unique<RecoveryKeeper>(this);
     InstallKeyFilter(this);
+    showPreferences = ShowPreferences;
 }
 
 MainFrame::~MainFrame() {
