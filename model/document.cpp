@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstring>
 #include <utility>
 
 #include "model/file_io.h"
@@ -121,12 +122,64 @@ void ClearDocument(Document& doc, Clipboard& clipboard) {
     clipboard.Clear();
 }
 
+namespace {
+
+// The 12 floats of a segment's control points.
+void SegmentFloats(const ControlPoint* pts, const Segment& s, float* out) {
+    for (int32_t i : {s.p0, s.p1, s.p2, s.p3}) {
+        *out++ = pts[i].x;
+        *out++ = pts[i].y;
+        *out++ = pts[i].z;
+    }
+}
+
+// The 48 floats of a patch's net.
+void PatchFloats(const ControlPoint* pts, const std::vector<Segment>& segments, const Patch& q,
+                 float* out) {
+    for (int32_t i : PatchNet(segments, q)) {
+        *out++ = pts[i].x;
+        *out++ = pts[i].y;
+        *out++ = pts[i].z;
+    }
+}
+
+// Writes one record's floats; true when they differ from what the cache held.
+bool Refresh(float* cached, const float* fresh, size_t count) {
+    if (std::memcmp(cached, fresh, count * sizeof(float)) == 0) return false;
+    std::memcpy(cached, fresh, count * sizeof(float));
+    return true;
+}
+
+}  // namespace
+
 void RebuildObjectCaches(PatchObject& obj) {
     static std::atomic<uint64_t> lastGeneration{0};
     obj.cacheGeneration = ++lastGeneration;
+    const size_t segments = obj.segments.size(), patches = obj.patches.size();
+    const ControlPoint* pts = obj.points.data();
+    // With the same counts each record notes when its control points last moved, so that
+    // geometry evaluated from the caches can be brought up to date record by record.
+    const bool tracked = obj.cacheBase != 0 && obj.segmentCache.size() == segments * 12 &&
+                         obj.patchCache.size() == patches * 48 &&
+                         obj.segmentChangedAt.size() == segments &&
+                         obj.patchChangedAt.size() == patches;
+    if (tracked) {
+        float fresh[48];
+        for (size_t i = 0; i < segments; ++i) {
+            SegmentFloats(pts, obj.segments[i], fresh);
+            if (Refresh(obj.segmentCache.data() + 12 * i, fresh, 12))
+                obj.segmentChangedAt[i] = obj.cacheGeneration;
+        }
+        for (size_t i = 0; i < patches; ++i) {
+            PatchFloats(pts, obj.segments, obj.patches[i], fresh);
+            if (Refresh(obj.patchCache.data() + 48 * i, fresh, 48))
+                obj.patchChangedAt[i] = obj.cacheGeneration;
+        }
+        return;
+    }
     // Each cache is reallocated only when its size changes; a new large one gets huge pages.
-    for (auto [cache, size] : {std::pair{&obj.segmentCache, obj.segments.size() * 12},
-                               std::pair{&obj.patchCache, obj.patches.size() * 48}}) {
+    for (auto [cache, size] :
+         {std::pair{&obj.segmentCache, segments * 12}, std::pair{&obj.patchCache, patches * 48}}) {
         if (cache->size() == size) continue;
         if (cache->capacity() < size) {
             std::vector<float> fresh;
@@ -136,23 +189,13 @@ void RebuildObjectCaches(PatchObject& obj) {
         }
         cache->resize(size);
     }
-    float* out = obj.segmentCache.data();
-    const ControlPoint* pts = obj.points.data();
-    for (const Segment& s : obj.segments) {
-        for (int32_t i : {s.p0, s.p1, s.p2, s.p3}) {
-            *out++ = pts[i].x;
-            *out++ = pts[i].y;
-            *out++ = pts[i].z;
-        }
-    }
-    out = obj.patchCache.data();
-    for (const Patch& q : obj.patches) {
-        for (int32_t i : PatchNet(obj.segments, q)) {
-            *out++ = pts[i].x;
-            *out++ = pts[i].y;
-            *out++ = pts[i].z;
-        }
-    }
+    for (size_t i = 0; i < segments; ++i)
+        SegmentFloats(pts, obj.segments[i], obj.segmentCache.data() + 12 * i);
+    for (size_t i = 0; i < patches; ++i)
+        PatchFloats(pts, obj.segments, obj.patches[i], obj.patchCache.data() + 48 * i);
+    obj.cacheBase = obj.cacheGeneration;
+    obj.segmentChangedAt.assign(segments, obj.cacheGeneration);
+    obj.patchChangedAt.assign(patches, obj.cacheGeneration);
 }
 
 void RebuildControlCaches(Document& doc) {

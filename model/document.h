@@ -82,6 +82,13 @@ struct PatchObject {
     // A process-wide unique number given by each RebuildObjectCaches, so that geometry derived
     // from the caches (the drawing layer's arrays) knows when to rebuild; 0 before the first.
     uint64_t cacheGeneration = 0;
+    // Change tracking of the caches: the generation at which each segment's and each patch's
+    // control points last changed, since the whole rebuild that gave generation `cacheBase`
+    // (a rebuild that changes the counts starts again), so geometry evaluated from the caches
+    // at a later generation needs only the records changed after it evaluated again.
+    uint64_t cacheBase = 0;
+    std::vector<uint64_t> segmentChangedAt;
+    std::vector<uint64_t> patchChangedAt;
 
     int32_t pointCount() const { return static_cast<int32_t>(points.size()); }
     int32_t segmentCount() const { return static_cast<int32_t>(segments.size()); }
@@ -130,9 +137,7 @@ struct Document {
     Vec3 pivot;  // the transform centre, kept by RecomputePivot
 
     int32_t objectCount() const { return static_cast<int32_t>(objects.size()); }
-    bool HasActiveObject() const {
-        return currentObject >= 0 && currentObject < objectCount();
-    }
+    bool HasActiveObject() const { return currentObject >= 0 && currentObject < objectCount(); }
     // The current object, or nullptr while none is active.
     PatchObject* Current() { return HasActiveObject() ? &objects[currentObject] : nullptr; }
     const PatchObject* Current() const {

@@ -99,13 +99,14 @@ TEST_F(ArraysTest, RebuiltOnlyWhenCachesOrDivLevelChange) {
     obj.points[0].x -= 0.3f;
     RebuildObjectCaches(obj);
     ExpectSamePicture(v, kDisplayShaded, "after an edit");
-    EXPECT_EQ(cache.buildCount(), first + 1);
+    EXPECT_EQ(cache.buildCount(), first) << "brought up to date, not built whole";
+    EXPECT_EQ(cache.updateCount(), 1u);
     ExpectSamePicture(v, kDisplayWireframe, "after an edit");
-    EXPECT_EQ(cache.buildCount(), first + 1);
+    EXPECT_EQ(cache.updateCount(), 1u);
 
     sw.divLevel = 3;
     ExpectSamePicture(v, kDisplayCurrentShaded, "after a level change");
-    EXPECT_EQ(cache.buildCount(), first + 3);
+    EXPECT_EQ(cache.buildCount(), first + 2);
 
     // Deleting the first object moves the second into its place: rebuilt there, same picture.
     doc.objects.erase(doc.objects.begin());
@@ -116,6 +117,53 @@ TEST_F(ArraysTest, RebuiltOnlyWhenCachesOrDivLevelChange) {
     // Geometry added by hand: counts that change rebuild even before the caches do.
     AddSegment(doc.objects[0], Vec3{-1, -1, 0}, Vec3{-1, 1, 0}, Vec3{1, 1, 0}, Vec3{1, -1, 0});
     ExpectSamePicture(v, kDisplayWireframe, "after an added segment");
+}
+
+TEST_F(ArraysTest, AfterRandomEditsOnlyChangedRecordsAreEvaluatedAgainWithTheSamePicture) {
+    // A 6 x 6 grid of patches with their own edges, and curves.
+    PatchObject& obj = doc.objects[0];
+    for (int r = 0; r < 6; ++r)
+        for (int c = 0; c < 6; ++c)
+            AddPatch(obj, SquareNet(Vec3{-1.5f + 0.6f * c, -1.5f + 0.6f * r, 0.0f}, 0.25f, 2,
+                                    0.1f * ((r + c) % 3)));
+    RebuildObjectCaches(obj);
+    sw.divLevel = 7;
+    ViewCamera v = Perspective(-0.5f, 0.4f, 7.0f);
+    Draw(v, kDisplayShaded, &cache);
+    const uint64_t builds = cache.buildCount();
+    uint32_t seed = 7;
+    auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    for (int step = 0; step < 12; ++step) {
+        // One or two points move a little, as a drag step does.
+        for (int k = 0; k <= step % 2; ++k) {
+            ControlPoint& p = obj.points[next() % obj.points.size()];
+            p.x += (static_cast<float>(next() % 200) - 100.0f) / 500.0f;
+            p.z += (static_cast<float>(next() % 200) - 100.0f) / 500.0f;
+        }
+        RebuildObjectCaches(obj);
+        const std::string what = "step " + std::to_string(step);
+        ExpectSamePicture(v, step % 2 ? kDisplayWireframe : kDisplayShaded, what.c_str());
+        // Record by record, the arrays are exactly those of a whole build.
+        ObjectArrays whole;
+        BuildObjectArrays(obj, sw.divLevel, whole);
+        const ObjectArrays& kept = cache.Get(0, obj, sw.divLevel);
+        EXPECT_EQ(kept.curveVertices, whole.curveVertices) << what;
+        EXPECT_EQ(kept.surfaceVertices, whole.surfaceVertices) << what;
+        EXPECT_EQ(kept.surfaceNormals, whole.surfaceNormals) << what;
+    }
+    EXPECT_EQ(cache.buildCount(), builds) << "no whole build after the first";
+    EXPECT_GE(cache.updateCount(), 12u);
+    // A level change and a change of counts build whole again.
+    sw.divLevel = 4;
+    ExpectSamePicture(v, kDisplayShaded, "level");
+    EXPECT_EQ(cache.buildCount(), builds + 1);
+    AddPatch(obj, SquareNet(Vec3{2.0f, 2.0f, 0.0f}, 0.25f, 2, 0.1f));
+    RebuildObjectCaches(obj);
+    ExpectSamePicture(v, kDisplayShaded, "counts");
+    EXPECT_EQ(cache.buildCount(), builds + 2);
 }
 
 TEST(ObjectArrays, GridCornersAreTheCornerControlPointsAndNormalsAreUnit) {

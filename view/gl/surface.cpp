@@ -164,6 +164,59 @@ void DrawSurfaceArrays(const ObjectArrays& a) {
 
 }  // namespace
 
+// The grid parameters at `steps` pieces, accumulated step by step as the evaluator meshes do.
+std::vector<float> GridParameters(int32_t steps) {
+    const float du = 1.0f / static_cast<float>(steps);
+    std::vector<float> params(steps + 1);
+    float u = 0.0f;
+    for (int32_t i = 0; i <= steps; ++i, u += du)
+        params[i] = u;
+    return params;
+}
+
+// Segment s of the object into its place in the arrays.
+void EvaluateSegment(const PatchObject& obj, size_t s, const std::vector<float>& params,
+                     ObjectArrays& out) {
+    const size_t stride = params.size();
+    const float* cp = obj.segmentCache.data() + 12 * s;
+    float* v = out.curveVertices.data() + s * stride * 3;
+    for (size_t i = 0; i < stride; ++i)
+        CubicAt(cp, params[i], v + 3 * i);
+}
+
+// Patch p of the object into its place in the arrays.
+void EvaluatePatch(const PatchObject& obj, size_t p, const std::vector<float>& params,
+                   ObjectArrays& out) {
+    const size_t stride = params.size();
+    const size_t grid = stride * stride;
+    const float* net = obj.patchCache.data() + 48 * p;
+    float* v = out.surfaceVertices.data() + p * grid * 3;
+    float* nm = out.surfaceNormals.data() + p * grid * 3;
+    for (size_t j = 0; j < stride; ++j) {
+        for (size_t i = 0; i < stride; ++i) {
+            const size_t at = (j * stride + i) * 3;
+            PatchPointAt(net, params[i], params[j], v + at, nm + at);
+        }
+    }
+}
+
+bool UpdateObjectArrays(const PatchObject& obj, int32_t divLevel, ObjectArrays& arrays) {
+    const bool sameLine =
+        obj.cacheGeneration != 0 && obj.cacheBase != 0 && arrays.base == obj.cacheBase &&
+        arrays.generation >= obj.cacheBase && arrays.divLevel == divLevel &&
+        arrays.segmentCount == obj.segments.size() && arrays.patchCount == obj.patches.size() &&
+        arrays.segmentsDrawn == UsableSegments(obj) && arrays.patchesDrawn == UsablePatches(obj);
+    if (!sameLine) return false;
+    const std::vector<float> params = GridParameters(arrays.steps);
+    const uint64_t built = arrays.generation;
+    for (size_t s = 0; s < arrays.segmentsDrawn; ++s)
+        if (obj.segmentChangedAt[s] > built) EvaluateSegment(obj, s, params, arrays);
+    for (size_t p = 0; p < arrays.patchesDrawn; ++p)
+        if (obj.patchChangedAt[p] > built) EvaluatePatch(obj, p, params, arrays);
+    arrays.generation = obj.cacheGeneration;
+    return true;
+}
+
 void BuildObjectArrays(const PatchObject& obj, int32_t divLevel, ObjectArrays& out) {
     const int32_t n = Steps(divLevel);
     const size_t segments = UsableSegments(obj);
@@ -176,21 +229,13 @@ void BuildObjectArrays(const PatchObject& obj, int32_t divLevel, ObjectArrays& o
     out.segmentsDrawn = segments;
     out.patchesDrawn = patches;
 
-    // The grid parameters accumulate step by step, as the evaluator meshes do.
-    const float du = 1.0f / static_cast<float>(n);
-    std::vector<float> params(n + 1);
-    float u = 0.0f;
-    for (int32_t i = 0; i <= n; ++i, u += du)
-        params[i] = u;
+    const std::vector<float> params = GridParameters(n);
 
     const size_t curveStride = static_cast<size_t>(n) + 1;
+    out.base = obj.cacheBase;
     out.curveVertices.resize(segments * curveStride * 3);
-    for (size_t s = 0; s < segments; ++s) {
-        const float* cp = obj.segmentCache.data() + 12 * s;
-        float* v = out.curveVertices.data() + s * curveStride * 3;
-        for (int32_t i = 0; i <= n; ++i)
-            CubicAt(cp, params[i], v + 3 * i);
-    }
+    for (size_t s = 0; s < segments; ++s)
+        EvaluateSegment(obj, s, params, out);
     const size_t callSegments = std::min(segments, kSegmentsPerDraw);
     out.curveIndices.resize(callSegments * n * 2);
     for (size_t s = 0; s < callSegments; ++s) {
@@ -205,17 +250,8 @@ void BuildObjectArrays(const PatchObject& obj, int32_t divLevel, ObjectArrays& o
     const size_t grid = curveStride * curveStride;
     out.surfaceVertices.resize(patches * grid * 3);
     out.surfaceNormals.resize(patches * grid * 3);
-    for (size_t p = 0; p < patches; ++p) {
-        const float* net = obj.patchCache.data() + 48 * p;
-        float* v = out.surfaceVertices.data() + p * grid * 3;
-        float* nm = out.surfaceNormals.data() + p * grid * 3;
-        for (int32_t j = 0; j <= n; ++j) {
-            for (int32_t i = 0; i <= n; ++i) {
-                const size_t at = (static_cast<size_t>(j) * curveStride + i) * 3;
-                PatchPointAt(net, params[i], params[j], v + at, nm + at);
-            }
-        }
-    }
+    for (size_t p = 0; p < patches; ++p)
+        EvaluatePatch(obj, p, params, out);
     // Row j of a patch's mesh is a strip (u_i, v_j), (u_i, v_j+1), ..., as the evaluator meshes
     // draw it; all rows of a call's patches form one strip, joined by degenerate triangles.
     const size_t callPatches = std::min(patches, kPatchesPerDraw);
@@ -245,7 +281,10 @@ const ObjectArrays& GeometryCache::Get(size_t index, const PatchObject& obj, int
     const bool fresh = obj.cacheGeneration != 0 && a.generation == obj.cacheGeneration &&
                        a.divLevel == divLevel && a.segmentCount == obj.segments.size() &&
                        a.patchCount == obj.patches.size();
-    if (!fresh) {
+    if (fresh) return a;
+    if (UpdateObjectArrays(obj, divLevel, a)) {
+        ++updates_;
+    } else {
         BuildObjectArrays(obj, divLevel, a);
         ++builds_;
     }

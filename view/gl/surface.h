@@ -23,6 +23,7 @@ constexpr size_t kPatchesPerDraw = 16;
 // call uses the same list (a prefix of it for the last call).
 struct ObjectArrays {
     uint64_t generation = 0;  // PatchObject::cacheGeneration the arrays were built from
+    uint64_t base = 0;        // PatchObject::cacheBase then: the changes are tracked from it
     int32_t divLevel = 0;
     int32_t steps = 0;        // the subdivision actually used, 1..20
     size_t segmentCount = 0;  // the object's counts when built
@@ -39,6 +40,12 @@ struct ObjectArrays {
 // Builds the arrays of `obj` at `divLevel` (no GL calls; usable without a context).
 void BuildObjectArrays(const PatchObject& obj, int32_t divLevel, ObjectArrays& out);
 
+// Brings arrays built from an earlier state of the same object up to date by evaluating again
+// only the segments and patches whose control points changed since (as the object notes). False,
+// and nothing done, when the arrays cannot be brought up to date that way (another object, another
+// level, other counts, or built before the tracked changes began).
+bool UpdateObjectArrays(const PatchObject& obj, int32_t divLevel, ObjectArrays& arrays);
+
 // The arrays of every object of a document, by object index, rebuilt only when an object's
 // control caches were rebuilt (its `cacheGeneration` changed), its counts changed or the
 // subdivision level changed. The arrays are client memory: one cache can serve every view.
@@ -49,12 +56,15 @@ class GeometryCache {
     // Drops objects beyond `objectCount` (after deletions) and everything on Clear.
     void Trim(size_t objectCount);
     void Clear();
-    // How many times arrays were built since construction (tests watch it).
+    // How many times arrays were built whole, and brought up to date record by record, since
+    // construction (tests watch them).
     uint64_t buildCount() const { return builds_; }
+    uint64_t updateCount() const { return updates_; }
 
   private:
     std::vector<ObjectArrays> objects_;
     uint64_t builds_ = 0;
+    uint64_t updates_ = 0;
 };
 
 // Sets up the one-dimensional map grid and evaluates every segment of one copy as a line
