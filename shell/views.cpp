@@ -10,6 +10,7 @@
 
 #include <cstring>
 
+#include "pictures/back_picture.h"
 #include "platform/clock.h"
 #include "resources/cursors.h"
 #include "resources/ids.h"
@@ -96,12 +97,21 @@ void FlushRedraws() {
 
 // ---------------------------------------------------------------------------------------------
 
-ViewPanel::ViewPanel(wxWindow* parent, ViewSet& set, int index, const wxGLAttributes& attributes)
+ViewPanel::ViewPanel(wxWindow* parent, ViewSet& set, int index, const wxGLAttributes& attributes,
+                     const wxGLContext* share)
     : wxGLCanvas(parent, attributes, kFirstViewId + index, wxPoint(0, 0), wxSize(100, 100),
                  wxBORDER_SUNKEN | wxWANTS_CHARS, "GLPanel"),
       set_(set),
       index_(index) {
-    context_ = std::make_unique<wxGLContext>(this);
+    context_ = std::make_unique<wxGLContext>(this, share);
+    textures_ = &set.textures_;
+    if (share && !context_->IsOK()) {
+        // Drawing with unshared names would show another picture or none; a context of its
+        // own with its own textures still shows the right ones.
+        context_ = std::make_unique<wxGLContext>(this);
+        ownTextures_ = std::make_unique<PictureTextures>();
+        textures_ = ownTextures_.get();
+    }
     Bind(wxEVT_PAINT, &ViewPanel::OnPaint, this);
     // Marked views are drawn from the views' own idle event. Under GTK 3 wx sends it from a
     // low-priority main-loop source, after every pending input event, timer and GTK redraw,
@@ -141,7 +151,14 @@ bool ViewPanel::Render() {
         projectionLoaded_ = false;
     }
     UpdateCamera(camera);
-    const SceneInput in = set_.MakeSceneInput();
+    // Textures of pictures no slot shows any more are deleted here, where a context of their
+    // space is current (an undo step may still hold the picture: its texture is made again
+    // should it come back).
+    std::vector<const void*> inSlots;
+    for (const BackPictureSlot& s : app.doc.backPictures)
+        if (s.picture) inSlots.push_back(s.picture.get());
+    textures_->ReleaseUnused(inSlots);
+    const SceneInput in = set_.MakeSceneInput(*textures_);
     const auto& back = app.settings.backColorRGBA;
     glClearColor(back[0], back[1], back[2], back[3]);
     const float fovy = app.cameras.fovy;
@@ -229,7 +246,8 @@ ViewSet::ViewSet(wxWindow* parent) : parent_(parent), timer_(this) {
     app.cameras = ResetCameraMemories(app.settings.fovy, app.settings.defaultAltitude);
     const wxGLAttributes attributes = ViewAttributes();
     for (int i = 0; i < kViews; ++i) {
-        views_[i] = new ViewPanel(parent, *this, i, attributes);
+        const wxGLContext* share = i == 0 ? nullptr : views_[0]->context_.get();
+        views_[i] = new ViewPanel(parent, *this, i, attributes, share);
         InitViewCamera(views_[i]->camera, app.settings.defaultAltitude);
     }
     SetViews(this);
@@ -250,9 +268,20 @@ ViewSet::~ViewSet() {
     if (g_views == this) SetViews(nullptr);
 }
 
-SceneInput ViewSet::MakeSceneInput() const {
+SceneInput ViewSet::MakeSceneInput(PictureTextures& textures) const {
     AppState& app = App();
     SceneInput in(app.doc, app.sw, app.settings);
+    // Pictures are uploaded when first shown, once for every view of the space.
+    if (app.sw.backPictureVisible) {
+        for (int k = 0; k < kBackSlotCount; ++k) {
+            const std::shared_ptr<LoadedPicture>& picture = app.doc.backPictures[k].picture;
+            if (!picture) continue;
+            const PicturePixels& px = picture->pixels;
+            const TexturePixels pixels{px.width, px.height, px.rgb.data()};
+            const uint32_t texture = textures.Get(picture, pixels);
+            if (texture != 0) in.backPictures[k] = BackPictureInput{texture, px.width, px.height};
+        }
+    }
     in.cameraDragging = editor_->cameraDragging();
     in.preview.active = editor_->curve().active;
     in.preview.q = editor_->curve().q;
@@ -677,6 +706,8 @@ void ViewSet::DestroyViews() {
     viewCount_ = 0;
     currentView_ = -1;
     geometry_.Clear();
+    // The textures went with the contexts.
+    textures_.Forget();
     AppState& app = App();
     ClearDocument(app.doc, app.clipboard);
 }

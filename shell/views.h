@@ -16,6 +16,7 @@
 #include "view/camera.h"
 #include "view/drag.h"
 #include "view/gl/scene.h"
+#include "view/gl/textures.h"
 #include "view/hint.h"
 
 namespace zarni {
@@ -25,7 +26,10 @@ class HintWindow;
 
 class ViewPanel : public wxGLCanvas {
   public:
-    ViewPanel(wxWindow* parent, ViewSet& set, int index, const wxGLAttributes& attributes);
+    // The view's context shares its GL objects with `share` (the first view's), so a texture
+    // made in any view is valid in every one; a context that cannot share stands alone.
+    ViewPanel(wxWindow* parent, ViewSet& set, int index, const wxGLAttributes& attributes,
+              const wxGLContext* share);
 
     int index() const { return index_; }
     ViewCamera camera;
@@ -47,6 +51,10 @@ class ViewPanel : public wxGLCanvas {
     // The state the last picture was drawn from; the timer redraws when it differs.
     uint64_t drawnState() const { return drawnState_; }
     bool contextOk() const { return context_ && context_->IsOK(); }
+    // Whether the view's context shares the first view's GL objects.
+    bool sharesObjects() const { return !ownTextures_; }
+    // The picture textures of the view's object space.
+    PictureTextures& textures() const { return *textures_; }
     CursorPoint cursorPos;  // last cursor position in this view's client pixels
 
   private:
@@ -64,6 +72,9 @@ class ViewPanel : public wxGLCanvas {
     ViewSet& set_;
     int index_;
     std::unique_ptr<wxGLContext> context_;
+    // The shared registry of the views, or the view's own when its context could not share.
+    std::unique_ptr<PictureTextures> ownTextures_;
+    PictureTextures* textures_ = nullptr;
     bool glReady_ = false;
     bool projectionLoaded_ = false;
     float loadedFovy_ = 0.0f;
@@ -152,7 +163,9 @@ class ViewSet : public wxEvtHandler, public ViewHost {
 
   private:
     friend class ViewPanel;
-    SceneInput MakeSceneInput() const;
+    // The scene of the document; the background pictures' textures come from (and are made
+    // in) `textures`, whose object space is current.
+    SceneInput MakeSceneInput(PictureTextures& textures) const;
     void CountDraw() { ++drawCount_; }
     void RequestDraw(int i);
     // Draws one view now, as FlushRedraws does.
@@ -174,6 +187,8 @@ class ViewSet : public wxEvtHandler, public ViewHost {
     wxRect viewArea_;
     wxTimer timer_;
     mutable GeometryCache geometry_;
+    // The background-picture textures of the views' shared object space.
+    PictureTextures textures_;
     uint64_t changeCount_ = 0;
     uint64_t drawCount_ = 0;
     std::unique_ptr<ViewEditor> editor_;

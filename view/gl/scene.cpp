@@ -377,6 +377,9 @@ void DrawBackPicture(const SceneInput& in, int slot) {
 
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, pic.texture);
+    // The environment belongs to the context, not to the texture: the picture's own colours,
+    // whatever colour the last line was drawn in.
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL);
     glPushMatrix();
     glTranslatef(s.position.x, s.position.y, s.position.z);
     glRotatef(s.rotation.x, 1.0f, 0.0f, 0.0f);
