@@ -10,6 +10,7 @@
 #include "model/pov_export.h"
 #include "shell/app_state.h"
 #include "shell/back_pictures.h"
+#include "shell/file_dialog.h"
 #include "shell/palette_strip.h"
 #include "shell/views.h"
 
@@ -24,41 +25,6 @@ void ReportError(wxWindow* owner, const std::string& text, const char* caption) 
 std::string Reason(const std::string& why, int result) {
     return why.empty() ? DocumentFileResultText(result) : why;
 }
-
-// The GTK chooser reports no path until it has been on screen; a dialog answered without
-// being shown (a test hook) keeps the path set last as its answer.
-class SaveDialog : public wxFileDialog {
-  public:
-    using wxFileDialog::wxFileDialog;
-    void SetPath(const wxString& path) override {
-        wxFileDialog::SetPath(path);
-        lastSet_ = path;
-    }
-    wxString GetPath() const override {
-        const wxString path = wxFileDialog::GetPath();
-        return path.empty() ? lastSet_ : path;
-    }
-
-  private:
-    wxString lastSet_;
-};
-
-// The same for the open dialog, which answers with several paths.
-class OpenDialog : public wxFileDialog {
-  public:
-    using wxFileDialog::wxFileDialog;
-    void SetPath(const wxString& path) override {
-        wxFileDialog::SetPath(path);
-        lastSet_ = path;
-    }
-    void GetPaths(wxArrayString& paths) const override {
-        wxFileDialog::GetPaths(paths);
-        if (paths.empty() && !lastSet_.empty()) paths.Add(lastSet_);
-    }
-
-  private:
-    wxString lastSet_;
-};
 
 // What the scene file takes from view 0, the perspective view.
 SceneView SceneViewOfViewZero() {
@@ -92,7 +58,7 @@ void NewInstance() {
 bool SaveFileDialog(wxWindow* owner, const std::vector<FileFilter>& filters) {
     FileDialogState& state = App().fileDialog;
     if (state.startDir.empty()) state.startDir = wxGetCwd().utf8_string();
-    SaveDialog dialog(owner, wxString::FromUTF8("ファイルの保存"),
+    FileDialog dialog(owner, wxString::FromUTF8("ファイルの保存"),
                       wxString::FromUTF8(state.startDir), wxString(),
                       wxString::FromUTF8(WildcardFor(filters)), wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
     if (!state.fileName.empty()) dialog.SetPath(wxString::FromUTF8(state.fileName));
@@ -108,7 +74,7 @@ std::vector<std::string> OpenFileDialog(wxWindow* owner, const char* caption, bo
     FileDialogState& state = App().fileDialog;
     if (state.startDir.empty()) state.startDir = wxGetCwd().utf8_string();
     const std::vector<FileFilter>& filters = SaveAsFilters();
-    OpenDialog dialog(owner, wxString::FromUTF8(caption), wxString::FromUTF8(state.startDir),
+    FileDialog dialog(owner, wxString::FromUTF8(caption), wxString::FromUTF8(state.startDir),
                       wxString(), wxString::FromUTF8(WildcardFor(filters)),
                       wxFD_OPEN | wxFD_FILE_MUST_EXIST | (multiple ? wxFD_MULTIPLE : 0));
     if (!state.fileName.empty()) dialog.SetPath(wxString::FromUTF8(state.fileName));

@@ -11,28 +11,11 @@
 
 #include "pictures/ui/picture_preview.h"
 #include "shell/app_state.h"
+#include "shell/file_dialog.h"
 
 namespace zarni {
 
 namespace {
-
-// The chooser reports no selection until it has been on screen; a dialog answered without
-// being shown (a test hook) keeps the path set last as its answer.
-class PictureDialog : public wxFileDialog {
-  public:
-    using wxFileDialog::wxFileDialog;
-    void SetPath(const wxString& path) override {
-        wxFileDialog::SetPath(path);
-        lastSet_ = path;
-    }
-    void GetPaths(wxArrayString& paths) const override {
-        wxFileDialog::GetPaths(paths);
-        if (paths.empty() && !lastSet_.empty()) paths.Add(lastSet_);
-    }
-
-  private:
-    wxString lastSet_;
-};
 
 gboolean DrawPane(GtkWidget* widget, cairo_t* cr, gpointer data) {
     const auto* preview = static_cast<const PicturePreview*>(data);
@@ -114,10 +97,10 @@ std::optional<std::string> ChooseBackPicture(wxWindow* owner) {
     FileDialogState& state = App().fileDialog;
     if (state.startDir.empty()) state.startDir = wxGetCwd().utf8_string();
     // Patterns are matched case by case here, so both spellings of the extension are listed.
-    PictureDialog dialog(owner, wxString::FromUTF8("Bitmap形式の画像を開く"),
-                         wxString::FromUTF8(state.startDir), wxString(),
-                         " Bitmap(*.bmp)|*.bmp;*.BMP| all|*",
-                         wxFD_OPEN | wxFD_FILE_MUST_EXIST | wxFD_MULTIPLE);
+    FileDialog dialog(owner, wxString::FromUTF8("Bitmap形式の画像を開く"),
+                      wxString::FromUTF8(state.startDir), wxString(),
+                      " Bitmap(*.bmp)|*.bmp;*.BMP| all|*",
+                      wxFD_OPEN | wxFD_FILE_MUST_EXIST | wxFD_MULTIPLE);
     if (!state.fileName.empty()) dialog.SetPath(wxString::FromUTF8(state.fileName));
     dialog.SetFilterIndex(0);
     std::optional<std::string> chosen;
