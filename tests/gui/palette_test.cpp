@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "dialog_answers.h"
 #include "gui_fixture.h"
 #include "palette/core/palette.h"
 #include "palette/shape_dialogs.h"
@@ -161,27 +162,14 @@ TEST_F(PaletteGui, RoundingButtonAndLayerSwitch) {
     EXPECT_EQ(pickAnchor(), 1);
 }
 
-// Checks what the extrude dialog opens with and confirms it.
-class ExpectExtrude : public wxExpectModalBase<ExtrudeDialog, ExpectExtrude> {
-  public:
-    explicit ExpectExtrude(std::string* shown) : shown_(shown) {}
-
-  protected:
-    int OnInvoked(ExtrudeDialog* dialog) const override {
-        if (auto* edit = dynamic_cast<wxTextCtrl*>(dialog->FindWindow(kExtrudeLengthId)))
-            *shown_ = edit->GetValue().utf8_string();
-        return wxID_OK;
-    }
-
-  private:
-    std::string* shown_;
-};
-
 TEST_F(PaletteGui, ExtrudeButtonAsksWithItsDialogAndSweepsOnOk) {
     CurveSelected();
     const PatchObject& obj = *App().doc.Current();
     std::string shown;
-    wxTEST_DIALOG(Click(kCellExtrude), ExpectExtrude(&shown));
+    wxTEST_DIALOG(Click(kCellExtrude), AnswerDialog<ExtrudeDialog>([&](ExtrudeDialog* d) {
+                      shown = EditText(d, kExtrudeLengthId);
+                      return static_cast<int>(wxID_OK);
+                  }));
     EXPECT_EQ(shown, "600");
     ASSERT_EQ(obj.patches.size(), 1u);
     // The default sweep is 0.6 along +Z; the copies are selected.

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "dialog_answers.h"
 #include "gui_fixture.h"
 #include "shell/core/recovery.h"
 
@@ -40,20 +41,10 @@ TEST_F(Recovery, ACopyLeftByAKilledProgramIsOfferedAndRestored) {
 
     // The next start offers it; Yes restores the document, still marked changed.
     wxString question;
-    class Answer : public wxExpectModalBase<wxMessageDialog, Answer> {
-      public:
-        explicit Answer(wxString* text) : text_(text) {}
-
-      protected:
-        int OnInvoked(wxMessageDialog* dialog) const override {
-            *text_ = dialog->GetMessage();
-            return wxID_YES;
-        }
-
-      private:
-        wxString* text_;
-    };
-    wxTEST_DIALOG(Start(), Answer(&question));
+    wxTEST_DIALOG(Start(), AnswerDialog<wxMessageDialog>([&](wxMessageDialog* d) {
+                      question = d->GetMessage();
+                      return static_cast<int>(wxID_YES);
+                  }));
     EXPECT_TRUE(question.utf8_string().find(document) != std::string::npos)
         << question.utf8_string();
     EXPECT_EQ(App().doc.objectCount(), 3);

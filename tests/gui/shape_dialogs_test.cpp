@@ -10,75 +10,13 @@
 #include <cmath>
 #include <functional>
 
+#include "dialog_answers.h"
 #include "gui_fixture.h"
 #include "palette/shape_dialogs.h"
 #include "platform/profile.h"
 
 namespace zarni {
 namespace {
-
-// A shape dialog answered by `answer`, which may work its controls first.
-template <class Dialog>
-class ExpectShape : public wxExpectModalBase<Dialog, ExpectShape<Dialog>> {
-  public:
-    explicit ExpectShape(std::function<int(Dialog*)> answer) : answer_(std::move(answer)) {}
-
-  protected:
-    int OnInvoked(Dialog* dialog) const override { return answer_(dialog); }
-
-  private:
-    std::function<int(Dialog*)> answer_;
-};
-
-// A message box answered with OK; its text is kept.
-class ExpectNotice : public wxExpectModalBase<wxMessageDialog, ExpectNotice> {
-  public:
-    explicit ExpectNotice(wxString* text) : text_(text) {}
-
-  protected:
-    int OnInvoked(wxMessageDialog* dialog) const override {
-        *text_ = dialog->GetMessage();
-        return wxID_OK;
-    }
-
-  private:
-    wxString* text_;
-};
-
-template <class T>
-T* Control(wxWindow* dialog, int id) {
-    T* control = dynamic_cast<T*>(dialog->FindWindow(id));
-    EXPECT_NE(control, nullptr) << "control " << id;
-    return control;
-}
-
-std::string EditText(wxWindow* dialog, int id) {
-    wxTextCtrl* edit = Control<wxTextCtrl>(dialog, id);
-    return edit ? edit->GetValue().utf8_string() : std::string();
-}
-
-// Types into an edit box as the keyboard's text arrives: the whole new contents at once.
-void Type(wxWindow* dialog, int id, const char* utf8) {
-    if (wxTextCtrl* edit = Control<wxTextCtrl>(dialog, id))
-        edit->SetValue(wxString::FromUTF8(utf8));
-}
-
-void PressArrow(wxWindow* dialog, int id, int key) {
-    wxTextCtrl* edit = Control<wxTextCtrl>(dialog, id);
-    if (edit == nullptr) return;
-    wxKeyEvent event(wxEVT_KEY_DOWN);
-    event.m_keyCode = key;
-    event.SetEventObject(edit);
-    edit->GetEventHandler()->ProcessEvent(event);
-}
-
-bool IsOn(wxWindow* dialog, int id) {
-    if (auto* radio = dynamic_cast<wxRadioButton*>(dialog->FindWindow(id)))
-        return radio->GetValue();
-    if (auto* check = dynamic_cast<wxCheckBox*>(dialog->FindWindow(id))) return check->GetValue();
-    ADD_FAILURE() << "no radio button or check box " << id;
-    return false;
-}
 
 void TurnOn(wxWindow* dialog, int id) {
     if (auto* radio = Control<wxRadioButton>(dialog, id)) radio->SetValue(true);
@@ -154,7 +92,7 @@ TEST_F(ShapeDialogs, ExtrudeOpensOnTheDefaultsStoresTheTypedLengthAndSweepsByIt)
     bool minusOn = true, zOn = false;
     bool changed = false;
     wxTEST_DIALOG(changed = ExtrudeSelectionWithDialog(frame),
-                  ExpectShape<ExtrudeDialog>([&](ExtrudeDialog* d) {
+                  AnswerDialog<ExtrudeDialog>([&](ExtrudeDialog* d) {
                       caption = d->GetTitle().utf8_string();
                       shown = EditText(d, kExtrudeLengthId);
                       minusOn = IsOn(d, kExtrudeMinusId);
@@ -188,7 +126,7 @@ TEST_F(ShapeDialogs, ExtrudeOpensOnTheDefaultsStoresTheTypedLengthAndSweepsByIt)
 
     // The next opening reads the file again; "Minus" with Y then sweeps towards -Y.
     wxTEST_DIALOG(ExtrudeSelectionWithDialog(frame),
-                  ExpectShape<ExtrudeDialog>([&](ExtrudeDialog* d) {
+                  AnswerDialog<ExtrudeDialog>([&](ExtrudeDialog* d) {
                       shown = EditText(d, kExtrudeLengthId);
                       Control<wxCheckBox>(d, kExtrudeMinusId)->SetValue(true);
                       TurnOn(d, kShapeAxisYId);
@@ -212,7 +150,7 @@ TEST_F(ShapeDialogs, ExtrudeCancelWritesNothingAndChangesNothing) {
 
     bool changed = true;
     wxTEST_DIALOG(changed = ExtrudeSelectionWithDialog(frame),
-                  ExpectShape<ExtrudeDialog>([&](ExtrudeDialog* d) {
+                  AnswerDialog<ExtrudeDialog>([&](ExtrudeDialog* d) {
                       Control<wxCheckBox>(d, kExtrudeMinusId)->SetValue(true);
                       TurnOn(d, kShapeAxisXId);
                       Type(d, kExtrudeLengthId, "77");
@@ -234,7 +172,7 @@ TEST_F(ShapeDialogs, LengthBoxTakesDigitsOnlyKeepsWhatIsTypedAndItsUpDownWraps) 
 
     std::string filtered, fullWidth, wrappedUp, wrappedDown, stepped;
     wxTEST_DIALOG(ExtrudeSelectionWithDialog(frame),
-                  ExpectShape<ExtrudeDialog>([&](ExtrudeDialog* d) {
+                  AnswerDialog<ExtrudeDialog>([&](ExtrudeDialog* d) {
                       Type(d, kExtrudeLengthId, "12a-3");
                       filtered = EditText(d, kExtrudeLengthId);
                       Type(d, kExtrudeLengthId, "４５");
@@ -309,7 +247,7 @@ TEST_F(ShapeDialogs, LatheStoresTheDivisionLevelInRangeAndTurnsAFullRevolution) 
     bool yOn = false, closeOn = false, partsOn = true;
     bool changed = false;
     wxTEST_DIALOG(changed = LatheSelectionWithDialog(frame),
-                  ExpectShape<LatheDialog>([&](LatheDialog* d) {
+                  AnswerDialog<LatheDialog>([&](LatheDialog* d) {
                       caption = d->GetTitle().utf8_string();
                       count = EditText(d, kLathePartsCountId);
                       div = EditText(d, kLatheDivLevelId);
@@ -352,7 +290,7 @@ TEST_F(ShapeDialogs, LathePartsTurnsOnlyTheStepsAskedAndWrapsItsUpDowns) {
 
     std::string countWrapped, divWrapped;
     bool closeOn = true;
-    wxTEST_DIALOG(LatheSelectionWithDialog(frame), ExpectShape<LatheDialog>([&](LatheDialog* d) {
+    wxTEST_DIALOG(LatheSelectionWithDialog(frame), AnswerDialog<LatheDialog>([&](LatheDialog* d) {
                       TurnOn(d, kLathePartsId);
                       closeOn = IsOn(d, kLatheCloseId);
                       Type(d, kLathePartsCountId, "17");
@@ -389,7 +327,7 @@ TEST_F(ShapeDialogs, ASettingNoRadioButtonNamesTurnsNoneOnAndStaysAsItWas) {
     bool anyOn = true;
     bool changed = false;
     wxTEST_DIALOG(
-        changed = LatheSelectionWithDialog(frame), ExpectShape<LatheDialog>([&](LatheDialog* d) {
+        changed = LatheSelectionWithDialog(frame), AnswerDialog<LatheDialog>([&](LatheDialog* d) {
             anyOn = IsOn(d, kLatheCloseId) || IsOn(d, kLathePartsId) || IsOn(d, kShapeAxisXId) ||
                     IsOn(d, kShapeAxisYId) || IsOn(d, kShapeAxisZId);
             return wxID_OK;
@@ -413,9 +351,9 @@ TEST_F(ShapeDialogs, NoDialogWithoutSelectedAnchorsOrWithoutACurrentObject) {
     auto tryBoth = [&] {
         bool changed = false;
         wxTEST_DIALOG(changed = ExtrudeSelectionWithDialog(frame) || changed,
-                      ExpectShape<wxDialog>(count).Optional());
+                      AnswerDialog<wxDialog>(count).Optional());
         wxTEST_DIALOG(changed = LatheSelectionWithDialog(frame) || changed,
-                      ExpectShape<wxDialog>(count).Optional());
+                      AnswerDialog<wxDialog>(count).Optional());
         return changed;
     };
 
@@ -440,7 +378,7 @@ TEST_F(ShapeDialogs, SettingsThatCannotBeWrittenAreReportedAndStillUsed) {
     wxString notice;
     bool changed = false;
     wxTEST_DIALOG(changed = ExtrudeSelectionWithDialog(frame),
-                  ExpectShape<ExtrudeDialog>([](ExtrudeDialog* d) {
+                  AnswerDialog<ExtrudeDialog>([](ExtrudeDialog* d) {
                       Type(d, kExtrudeLengthId, "900");
                       return wxID_OK;
                   }),

@@ -10,73 +10,13 @@
 #include <cmath>
 #include <functional>
 
+#include "dialog_answers.h"
 #include "gui_fixture.h"
 #include "palette/symmetry_dialog.h"
 #include "palette/symmetry_dialog_window.h"
 
 namespace zarni {
 namespace {
-
-class ExpectSymmetry : public wxExpectModalBase<SymmetryDialog, ExpectSymmetry> {
-  public:
-    explicit ExpectSymmetry(std::function<int(SymmetryDialog*)> answer)
-        : answer_(std::move(answer)) {}
-
-  protected:
-    int OnInvoked(SymmetryDialog* dialog) const override { return answer_(dialog); }
-
-  private:
-    std::function<int(SymmetryDialog*)> answer_;
-};
-
-class ExpectNotice : public wxExpectModalBase<wxMessageDialog, ExpectNotice> {
-  public:
-    explicit ExpectNotice(wxString* text) : text_(text) {}
-
-  protected:
-    int OnInvoked(wxMessageDialog* dialog) const override {
-        *text_ = dialog->GetMessage();
-        return wxID_OK;
-    }
-
-  private:
-    wxString* text_;
-};
-
-template <class T>
-T* Control(wxWindow* dialog, int id) {
-    T* control = dynamic_cast<T*>(dialog->FindWindow(id));
-    EXPECT_NE(control, nullptr) << "control " << id;
-    return control;
-}
-
-std::string EditText(wxWindow* dialog, int id) {
-    wxTextCtrl* edit = Control<wxTextCtrl>(dialog, id);
-    return edit ? edit->GetValue().utf8_string() : std::string();
-}
-
-// The whole new contents of a box at once, as an input method delivers them.
-void Type(wxWindow* dialog, int id, const char* utf8) {
-    if (wxTextCtrl* edit = Control<wxTextCtrl>(dialog, id))
-        edit->SetValue(wxString::FromUTF8(utf8));
-}
-
-void PressArrow(wxWindow* dialog, int id, int key) {
-    wxTextCtrl* edit = Control<wxTextCtrl>(dialog, id);
-    if (edit == nullptr) return;
-    wxKeyEvent event(wxEVT_KEY_DOWN);
-    event.m_keyCode = key;
-    event.SetEventObject(edit);
-    edit->GetEventHandler()->ProcessEvent(event);
-}
-
-bool IsOn(wxWindow* dialog, int id) {
-    if (auto* radio = dynamic_cast<wxRadioButton*>(dialog->FindWindow(id)))
-        return radio->GetValue();
-    if (auto* check = dynamic_cast<wxCheckBox*>(dialog->FindWindow(id))) return check->GetValue();
-    ADD_FAILURE() << "no radio button or check box " << id;
-    return false;
-}
 
 PatchObject& Current() {
     return *App().doc.Current();
@@ -149,7 +89,7 @@ TEST_F(SymmetryDialogs, OpensOnTheObjectsSettingsAndChangesNothingByOpening) {
 
     std::string caption, count, x, y, z;
     bool mirror[3] = {}, axis[3] = {}, move = false;
-    wxTEST_DIALOG(ShowSymmetryDialog(frame), ExpectSymmetry([&](SymmetryDialog* d) {
+    wxTEST_DIALOG(ShowSymmetryDialog(frame), AnswerDialog<SymmetryDialog>([&](SymmetryDialog* d) {
                       caption = d->GetTitle().utf8_string();
                       for (int i = 0; i < 3; ++i) {
                           mirror[i] = IsOn(d, kMirrorXId + i);
@@ -182,7 +122,7 @@ TEST_F(SymmetryDialogs, OpensOnTheObjectsSettingsAndChangesNothingByOpening) {
     // An axis no radio button names (from a file) turns none on and stays.
     obj.windmillAxis = 7;
     bool anyAxis = true;
-    wxTEST_DIALOG(ShowSymmetryDialog(frame), ExpectSymmetry([&](SymmetryDialog* d) {
+    wxTEST_DIALOG(ShowSymmetryDialog(frame), AnswerDialog<SymmetryDialog>([&](SymmetryDialog* d) {
                       anyAxis =
                           IsOn(d, kWindmillXId) || IsOn(d, kWindmillYId) || IsOn(d, kWindmillZId);
                       return wxID_OK;
@@ -194,7 +134,7 @@ TEST_F(SymmetryDialogs, OpensOnTheObjectsSettingsAndChangesNothingByOpening) {
     // No dialog at all without a current object.
     App().doc.currentObject = -1;
     int opened = 0;
-    wxTEST_DIALOG(ShowSymmetryDialog(frame), ExpectSymmetry([&](SymmetryDialog*) {
+    wxTEST_DIALOG(ShowSymmetryDialog(frame), AnswerDialog<SymmetryDialog>([&](SymmetryDialog*) {
                                                  ++opened;
                                                  return wxID_OK;
                                              }).Optional());
@@ -251,7 +191,7 @@ TEST_F(SymmetryDialogs, BoxesReadTypedNumbersAndOnlyChangedValuesMarkTheDocument
     std::string longCount, lettered, fullWidth, misplacedMinus, wrapped;
     bool modifiedBySameValue = true;
     int32_t empty = 0, zero = 0, beyond = 0, loneMinus = 1, wide = 0;
-    wxTEST_DIALOG(ShowSymmetryDialog(frame), ExpectSymmetry([&](SymmetryDialog* d) {
+    wxTEST_DIALOG(ShowSymmetryDialog(frame), AnswerDialog<SymmetryDialog>([&](SymmetryDialog* d) {
                       Type(d, kWindmillCountId, "1");
                       Type(d, kMoveYId, "0");
                       modifiedBySameValue = App().doc.modified;
@@ -357,7 +297,7 @@ TEST_F(SymmetryDialogs, AnUnfoldTooLargeForTheObjectIsRefusedWithAMessage) {
 
     wxString notice;
     bool shown = false;
-    wxTEST_DIALOG(ShowSymmetryDialog(frame), ExpectSymmetry([&](SymmetryDialog* d) {
+    wxTEST_DIALOG(ShowSymmetryDialog(frame), AnswerDialog<SymmetryDialog>([&](SymmetryDialog* d) {
                       d->Show();
                       wxCommandEvent click(wxEVT_BUTTON, kUnfoldId);
                       click.SetEventObject(d->FindWindow(kUnfoldId));
