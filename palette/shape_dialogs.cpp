@@ -11,8 +11,8 @@
 #include <wx/textctrl.h>
 #include <wx/utils.h>
 
-#include <algorithm>
 
+#include "palette/dialog_parts.h"
 #include "shell/app_state.h"
 #include "shell/core/shape_settings.h"
 #include "shell/main_frame.h"
@@ -24,39 +24,8 @@ namespace zarni {
 
 namespace {
 
-// Longer numbers would not fit the 32 bits the boxes are read into and would read as 0.
-constexpr unsigned long kMaxDigits = 9;
-
-wxString Text(const char* utf8) {
-    return wxString::FromUTF8(utf8);
-}
-
 std::string Utf8(const wxString& text) {
     return text.utf8_string();
-}
-
-// Keeps only digits in a digits-only box, whatever arrived by pasting or through an input
-// method; full-width digits become plain ones. The caret stays where it was among the digits.
-void KeepDigits(wxTextCtrl* edit) {
-    const wxString text = edit->GetValue();
-    const long caret = edit->GetInsertionPoint();
-    wxString digits;
-    long droppedBeforeCaret = 0;
-    for (size_t i = 0; i < text.length(); ++i) {
-        const wxUniChar c = text[i];
-        if (c >= '0' && c <= '9') {
-            digits += c;
-        } else if (c.GetValue() >= 0xFF10 && c.GetValue() <= 0xFF19) {
-            digits += wxUniChar('0' + (c.GetValue() - 0xFF10));
-        } else if (static_cast<long>(i) < caret) {
-            ++droppedBeforeCaret;
-        }
-    }
-    if (digits.length() > kMaxDigits) digits.Truncate(kMaxDigits);
-    if (digits == text) return;
-    if (digits.length() < text.length()) wxBell();
-    edit->ChangeValue(digits);
-    edit->SetInsertionPoint(std::min<long>(caret - droppedBeforeCaret, digits.length()));
 }
 
 // The number in an edit box as the dialogs read it on OK.
@@ -64,109 +33,16 @@ uint32_t EditNumber(const wxTextCtrl* edit) {
     return DialogUnsigned(Utf8(edit->GetValue()));
 }
 
-// Shows `value` in the box and moves the up-down there when it lies in the up-down's range.
-void ShowNumber(wxTextCtrl* edit, wxSpinButton* spin, uint32_t value) {
-    edit->ChangeValue(wxString::Format("%u", value));
-    if (value >= static_cast<uint32_t>(spin->GetMin()) &&
-        value <= static_cast<uint32_t>(spin->GetMax())) {
-        spin->SetValue(static_cast<int>(value));
-    }
-}
-
-// One step of the up-down from the keyboard, wrapping around at both ends as its buttons do.
-void StepUpDown(wxTextCtrl* edit, wxSpinButton* spin, int delta) {
-    int value = spin->GetValue() + delta;
-    if (value > spin->GetMax()) value = spin->GetMin();
-    if (value < spin->GetMin()) value = spin->GetMax();
-    ShowNumber(edit, spin, static_cast<uint32_t>(value));
-    edit->SetInsertionPointEnd();
-}
-
-// Joins a digits-only edit box and its up-down: the up-down starts from the number typed when
-// that lies in its range (else from its own last position), steps it with wrap-around and
-// writes the result into the box; Up and Down in the box step it too. What is typed stays as
-// typed, so OK reads exactly the typed number.
-void AttachUpDown(wxTextCtrl* edit, wxSpinButton* spin) {
-    edit->SetMaxLength(kMaxDigits);
-    edit->Bind(wxEVT_TEXT, [edit, spin](wxCommandEvent& event) {
-        KeepDigits(edit);
-        const uint32_t value = EditNumber(edit);
-        if (!edit->IsEmpty() && value >= static_cast<uint32_t>(spin->GetMin()) &&
-            value <= static_cast<uint32_t>(spin->GetMax())) {
-            spin->SetValue(static_cast<int>(value));
-        }
-        event.Skip();
-    });
-    edit->Bind(wxEVT_KEY_DOWN, [edit, spin](wxKeyEvent& event) {
-        if (event.GetKeyCode() == WXK_UP && !event.HasAnyModifiers()) {
-            StepUpDown(edit, spin, +1);
-        } else if (event.GetKeyCode() == WXK_DOWN && !event.HasAnyModifiers()) {
-            StepUpDown(edit, spin, -1);
-        } else {
-            event.Skip();
-        }
-    });
-    spin->Bind(wxEVT_SPIN, [edit](wxSpinEvent& event) {
-        edit->ChangeValue(wxString::Format("%d", event.GetPosition()));
-        edit->SetInsertionPointEnd();
-    });
-}
-
-// Dialog-unit metrics of one dialog, taken from its font as the templates' layout was.
-struct DialogMetrics {
-    int margin;  // between the dialog's edge and its controls
-    int rowGap;
-    int columnGap;
-    int editWidth;
-};
-
-DialogMetrics MetricsOf(wxWindow* dialog) {
-    const wxSize margin = dialog->ConvertDialogToPixels(wxSize(7, 7));
-    const wxSize gap = dialog->ConvertDialogToPixels(wxSize(4, 4));
-    return {margin.x, gap.y, gap.x, dialog->ConvertDialogToPixels(wxSize(36, 0)).x};
-}
-
-// Three radio buttons "X", "Y", "Z" in a row, the first starting a group; a hidden fourth in
-// the same group is turned on when the setting names no axis, since a shown group of toolkit
-// radio buttons always has one on.
-wxBoxSizer* AxisButtons(wxWindow* dialog, std::array<wxRadioButton*, 3>& buttons, int axis,
-                        int gap) {
-    static const char* const kNames[3] = {"X", "Y", "Z"};
-    auto* row = new wxBoxSizer(wxHORIZONTAL);
-    for (int i = 0; i < 3; ++i) {
-        buttons[i] = new wxRadioButton(dialog, kShapeAxisXId + i, kNames[i], wxDefaultPosition,
-                                       wxDefaultSize, i == 0 ? wxRB_GROUP : 0);
-        row->Add(buttons[i], 0, wxALIGN_CENTER_VERTICAL | (i > 0 ? wxLEFT : 0), gap);
-    }
-    auto* none = new wxRadioButton(dialog, wxID_ANY, wxEmptyString);
-    none->Hide();
-    if (axis >= 1 && axis <= 3) {
-        buttons[axis - 1]->SetValue(true);
-    } else {
-        none->SetValue(true);
-    }
-    return row;
-}
-
-// 1..3 for the axis radio button that is on, 0 when none is.
-int32_t AxisButtonOn(const std::array<wxRadioButton*, 3>& buttons) {
-    for (int i = 0; i < 3; ++i) {
-        if (buttons[i]->GetValue()) return i + 1;
-    }
-    return 0;
-}
-
 // An edit box and its up-down side by side.
 wxBoxSizer* NumberRow(wxWindow* dialog, int editId, int spinId, long editStyle, int low, int high,
                       uint32_t shown, const DialogMetrics& m, wxTextCtrl*& edit,
                       wxSpinButton*& spin) {
-    edit = new wxTextCtrl(dialog, editId, wxEmptyString, wxDefaultPosition, wxSize(m.editWidth, -1),
+    const int editWidth = dialog->ConvertDialogToPixels(wxSize(36, 0)).x;
+    edit = new wxTextCtrl(dialog, editId, wxEmptyString, wxDefaultPosition, wxSize(editWidth, -1),
                           editStyle);
-    spin = new wxSpinButton(dialog, spinId, wxDefaultPosition, wxDefaultSize,
-                            wxSP_VERTICAL | wxSP_ARROW_KEYS | wxSP_WRAP);
-    spin->SetRange(low, high);
+    spin = NewUpDown(dialog, spinId, low, high);
     ShowNumber(edit, spin, shown);
-    AttachUpDown(edit, spin);
+    AttachUpDown(edit, spin, NumberBoxRule{});
     auto* row = new wxBoxSizer(wxHORIZONTAL);
     row->Add(edit, 0, wxALIGN_CENTER_VERTICAL);
     row->Add(spin, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, m.columnGap / 2);
@@ -174,7 +50,7 @@ wxBoxSizer* NumberRow(wxWindow* dialog, int editId, int spinId, long editStyle, 
 }
 
 wxStaticText* Label(wxWindow* dialog, int id, const char* text) {
-    return new wxStaticText(dialog, id, Text(text));
+    return new wxStaticText(dialog, id, UiText(text));
 }
 
 // The OK and Cancel buttons in the desktop's order, OK the default, and the whole dialog
@@ -204,8 +80,8 @@ wxWindow* DialogOwner(wxWindow* parent) {
 // The values were used but not remembered; say so rather than losing them without a word.
 void ReportUnsavedSettings(wxWindow* owner, const char* caption) {
     wxMessageDialog message(
-        owner, Text("設定を保存できませんでした\n") + wxString::FromUTF8(App().settingsPath),
-        Text(caption), wxOK | wxICON_EXCLAMATION);
+        owner, UiText("設定を保存できませんでした\n") + wxString::FromUTF8(App().settingsPath),
+        UiText(caption), wxOK | wxICON_EXCLAMATION);
     message.ShowModal();
 }
 
@@ -222,7 +98,7 @@ ExtrudeDialog::ExtrudeDialog(wxWindow* parent, const std::string& settingsPath)
     minus_ = new wxCheckBox(this, kExtrudeMinusId, "Minus");
     minus_->SetValue(loaded_.minus);
     wxStaticText* axisLabel = Label(this, kShapeAxisLabelId, "Axis:");
-    wxBoxSizer* axisRow = AxisButtons(this, axis_, loaded_.axis, m.columnGap * 2);
+    wxBoxSizer* axisRow = AxisButtons(this, kShapeAxisXId, axis_, loaded_.axis, m.columnGap * 2);
     wxStaticText* lengthLabel = Label(this, kShapeValueLabelId, "Length");
     wxBoxSizer* lengthRow =
         NumberRow(this, kExtrudeLengthId, kExtrudeLengthSpinId, wxTE_RIGHT, kExtrudeLengthMin,
@@ -253,7 +129,7 @@ LatheDialog::LatheDialog(wxWindow* parent, const std::string& settingsPath)
     const DialogMetrics m = MetricsOf(this);
 
     wxStaticText* axisLabel = Label(this, kShapeAxisLabelId, "Axis:");
-    wxBoxSizer* axisRow = AxisButtons(this, axis_, loaded_.axis, m.columnGap * 2);
+    wxBoxSizer* axisRow = AxisButtons(this, kShapeAxisXId, axis_, loaded_.axis, m.columnGap * 2);
 
     close_ = new wxRadioButton(this, kLatheCloseId, "Close", wxDefaultPosition, wxDefaultSize,
                                wxRB_GROUP);
