@@ -8,6 +8,7 @@
 
 #include "cli/apply.h"
 #include "cli/document_json.h"
+#include "cli/render.h"
 #include "model/document.h"
 #include "model/file_io.h"
 #include "model/native_file.h"
@@ -37,6 +38,7 @@ const char kUsage[] =
 int Usage(const char* problem) {
     if (problem) std::fprintf(stderr, "zarni-cli: %s\n", problem);
     std::fputs(kUsage, stderr);
+    std::fputs(cli::kRenderUsage, stderr);
     return kExitUsage;
 }
 
@@ -187,8 +189,10 @@ int main(int argc, char** argv) {
     if (command == "resave") return Resave(args);
     if (command == "apply") return Apply(args);
     if (command == "picture") return Picture(args);
+    if (command == "render") return cli::RenderCommand(args);
     if (command == "--help" || command == "-h" || command == "help") {
         std::fputs(kUsage, stdout);
+        std::fputs(cli::kRenderUsage, stdout);
         return 0;
     }
     return Usage(("unknown command \"" + command + "\"").c_str());

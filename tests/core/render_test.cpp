@@ -1,0 +1,199 @@
+// zarni-cli render end to end: the PNG it writes, the views and modes, the settings' colours,
+// and bad input that leaves no file behind.
+#include <gtest/gtest.h>
+#include <png.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "model/document.h"
+#include "model/file_io.h"
+#include "model/native_file.h"
+#include "tests/core/temp_folder.h"
+#include "tests/core/test_documents.h"
+
+namespace zarni {
+namespace {
+
+using testing_files::Get;
+using testing_files::Put;
+using testing_files::TempFolder;
+using Rgb = std::array<int, 3>;
+
+struct Picture {
+    bool ok = false;
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> rgb;
+    // (x, y) with y downwards.
+    Rgb At(int x, int y) const {
+        const uint8_t* p = rgb.data() + (static_cast<size_t>(y) * width + x) * 3;
+        return {{p[0], p[1], p[2]}};
+    }
+    bool Covered(int x, int y, Rgb back) const {
+        const Rgb c = At(x, y);
+        return std::abs(c[0] - back[0]) + std::abs(c[1] - back[1]) + std::abs(c[2] - back[2]) > 6;
+    }
+    int CoveredCount(Rgb back) const {
+        int n = 0;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                n += Covered(x, y, back);
+        return n;
+    }
+};
+
+Picture ReadPng(const std::string& path) {
+    Picture out;
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return out;
+    image.format = PNG_FORMAT_RGB;
+    out.width = static_cast<int>(image.width);
+    out.height = static_cast<int>(image.height);
+    out.rgb.resize(PNG_IMAGE_SIZE(image));
+    out.ok = png_image_finish_read(&image, nullptr, out.rgb.data(), 0, nullptr) != 0;
+    return out;
+}
+
+constexpr Rgb kDefaultBack{{34, 63, 45}};
+
+class Render : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        // Settings from a file of the test's own, so the user's settings never leak in.
+        setenv("ZARNI_INI", dir_.File("zarni.ini").c_str(), 1);
+    }
+    void TearDown() override { unsetenv("ZARNI_INI"); }
+
+    struct Run {
+        int status = -1;
+        std::string err;
+    };
+    Run Cli(const std::string& args) const {
+        const std::string command =
+            std::string(ZARNI_CLI_PATH) + " " + args + " >/dev/null 2>" + dir_.File("stderr");
+        const int raw = std::system(command.c_str());
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Get(dir_.File("stderr"))};
+    }
+
+    // One flat 3 x 3 patch in the plane z = 0 with its corner at the origin, so it lies right
+    // of the origin seen from the front and left of it seen from the back.
+    std::string QuadDocument() const {
+        Document doc = NewDocument();
+        testdocs::AddQuadPatch(doc.objects[0], 0.0f);
+        RebuildControlCaches(doc);
+        const std::string path = dir_.File("quad.zarni");
+        EXPECT_EQ(WriteDocumentFile(doc, path), kFileOk);
+        return path;
+    }
+
+    TempFolder dir_;
+};
+
+TEST_F(Render, WritesAPngOfTheAskedSizeShowingTheModel) {
+    const std::string sample = std::string(ZARNI_SOURCE_DIR) + "/samples/sample.zarni";
+    const std::string out = dir_.File("sample.png");
+    const Run run = Cli("render " + sample + " " + out + " --size 200x120");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const Picture p = ReadPng(out);
+    ASSERT_TRUE(p.ok);
+    EXPECT_EQ(p.width, 200);
+    EXPECT_EQ(p.height, 120);
+    EXPECT_EQ(p.At(0, 0), kDefaultBack) << "the views' background colour";
+    EXPECT_GT(p.CoveredCount(kDefaultBack), 200 * 120 / 20) << "the sample's objects are seen";
+    EXPECT_EQ(Get(out).substr(1, 3), "PNG");
+    // Nothing but the picture is left in the folder: the temporary file became it.
+    EXPECT_EQ(std::system(("test $(ls -A " + dir_.Path() + " | grep -c tmp) -eq 0").c_str()), 0);
+}
+
+TEST_F(Render, ViewsAndModesDrawAsTheProgramsViews) {
+    const std::string quad = QuadDocument();
+    auto render = [&](const std::string& options) {
+        const std::string out = dir_.File("out.png");
+        const Run run = Cli("render " + quad + " " + out + " --size 128x128 " + options);
+        EXPECT_EQ(run.status, 0) << options << ": " << run.err;
+        return ReadPng(out);
+    };
+    // The orthographic views look along their axes: the patch is right of the centre from the
+    // front, left of it from the back, and seen edge-on from above.
+    const Picture front = render("--view front");
+    const Picture back = render("--view back");
+    const Picture top = render("--view top");
+    ASSERT_TRUE(front.ok && back.ok && top.ok);
+    EXPECT_TRUE(front.Covered(100, 30, kDefaultBack));
+    EXPECT_FALSE(front.Covered(28, 30, kDefaultBack));
+    EXPECT_TRUE(back.Covered(28, 30, kDefaultBack));
+    EXPECT_FALSE(back.Covered(100, 30, kDefaultBack));
+    EXPECT_LT(top.CoveredCount(kDefaultBack), front.CoveredCount(kDefaultBack) / 10);
+
+    // Shaded shows lit surfaces only; the wireframe shows the object's curves in the wire
+    // colour, with the guides and points.
+    const Picture shaded = render("--mode shaded");
+    const Picture wire = render("--mode wire");
+    ASSERT_TRUE(shaded.ok && wire.ok);
+    EXPECT_NE(shaded.rgb, wire.rgb);
+    const std::vector<uint8_t> wireColor{73, 141, 163};
+    auto hasColor = [&](const Picture& p) {
+        for (size_t i = 0; i + 3 <= p.rgb.size(); i += 3)
+            if (std::equal(wireColor.begin(), wireColor.end(), p.rgb.begin() + i)) return true;
+        return false;
+    };
+    EXPECT_TRUE(hasColor(wire));
+    EXPECT_FALSE(hasColor(shaded));
+}
+
+TEST_F(Render, ColoursComeFromTheProgramsSettings) {
+    const std::string quad = QuadDocument();
+    // (10, 20, 200) as a Windows colour value.
+    Put(dir_.File("zarni.ini"),
+        "[View]\nBackColor=" + std::to_string(10 + 20 * 256 + 200 * 65536) + "\n");
+    const std::string out = dir_.File("out.png");
+    ASSERT_EQ(Cli("render " + quad + " " + out + " --size 64x64").status, 0);
+    const Picture p = ReadPng(out);
+    ASSERT_TRUE(p.ok);
+    EXPECT_EQ(p.At(2, 60), (Rgb{{10, 20, 200}}));
+}
+
+TEST_F(Render, BadInputGivesAMessageAndNoFile) {
+    const std::string quad = QuadDocument();
+    const std::string out = dir_.File("out.png");
+    struct Case {
+        std::string args;
+        int status;
+        std::string message;
+    };
+    Put(dir_.File("text.zarni"), "not a document\n");
+    const Case cases[] = {
+        {dir_.File("text.zarni") + " " + out, 1, "text.zarni"},
+        {dir_.File("missing.zarni") + " " + out, 1, "missing.zarni"},
+        {quad + " " + dir_.File("no/such/folder.png"), 1, "folder.png"},
+        {quad + " " + out + " --size 0x10", 2, "--size"},
+        {quad + " " + out + " --size 64", 2, "--size"},
+        {quad + " " + out + " --size 64x99999", 2, "--size"},
+        {quad + " " + out + " --size", 2, "--size"},
+        {quad + " " + out + " --view sideways", 2, "--view"},
+        {quad + " " + out + " --mode solid", 2, "--mode"},
+        {quad + " " + out + " --colour red", 2, "--colour"},
+        {quad, 2, "render takes"},
+    };
+    for (const Case& c : cases) {
+        const Run run = Cli("render " + c.args);
+        EXPECT_EQ(run.status, c.status) << c.args;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << c.args << ": " << run.err;
+        EXPECT_NE(access(out.c_str(), F_OK), 0) << c.args << " left a file";
+    }
+    // An existing picture survives a failed render unchanged.
+    Put(out, "old picture");
+    EXPECT_EQ(Cli("render " + dir_.File("text.zarni") + " " + out).status, 1);
+    EXPECT_EQ(Get(out), "old picture");
+}
+
+}  // namespace
+}  // namespace zarni
