@@ -256,7 +256,10 @@ int AppendDroppedFiles(wxWindow* owner, const std::vector<std::string>& paths) {
 
 void OpenHelpText() {
     AppState& app = App();
-    if (app.openWithDesktop) app.openWithDesktop(HelpFilePath(ExecutablePath()));
+    const std::string path = HelpFilePath(ExecutablePath(), [](const std::string& candidate) {
+        return wxFileName::FileExists(wxString::FromUTF8(candidate));
+    });
+    if (app.openWithDesktop) app.openWithDesktop(path);
 }
 
 }  // namespace zarni

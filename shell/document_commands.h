@@ -57,7 +57,8 @@ bool OpenCommandLineFile(wxWindow* owner, const std::string& path);
 // together in one message. Returns the number appended.
 int AppendDroppedFiles(wxWindow* owner, const std::vector<std::string>& paths);
 
-// Opens ReadMe.txt beside the executable with the desktop's default application.
+// Opens ReadMe.txt with the desktop's default application: the one beside the executable, or
+// else the installed one under the prefix's share/doc/zarni.
 void OpenHelpText();
 
 }  // namespace zarni

@@ -67,10 +67,30 @@ const char* ExportExtension(ExportKind kind) {
     return "";
 }
 
-std::string HelpFilePath(const std::string& executable) {
+std::vector<std::string> HelpFileCandidates(const std::string& executable) {
     const size_t slash = executable.find_last_of("/\\");
     const std::string folder = slash == std::string::npos ? "." : executable.substr(0, slash);
-    return folder + "/ReadMe.txt";
+    // The prefix is the folder's parent: cut at its last separator; "." and a relative name
+    // without one are stepped out of by name.
+    std::string prefix;
+    const size_t up = folder.find_last_of("/\\");
+    if (up != std::string::npos) {
+        prefix = folder.substr(0, up);
+    } else if (folder == ".") {
+        prefix = "..";
+    } else if (!folder.empty()) {
+        prefix = ".";
+    }
+    return {folder + "/ReadMe.txt", prefix + "/share/doc/zarni/ReadMe.txt"};
+}
+
+std::string HelpFilePath(const std::string& executable,
+                         const std::function<bool(const std::string&)>& exists) {
+    const std::vector<std::string> candidates = HelpFileCandidates(executable);
+    for (const std::string& path : candidates) {
+        if (exists(path)) return path;
+    }
+    return candidates.front();
 }
 
 bool IsFileArgument(const std::string& argument) {

@@ -47,8 +47,15 @@ ExportKind ExportKindFor(int storedIndex);
 // The extension Export forces for a kind ("pov", "inc"; "" for None).
 const char* ExportExtension(ExportKind kind);
 
-// "ReadMe.txt" in the folder of `executable` (cut at its last '/' or '\\').
-std::string HelpFilePath(const std::string& executable);
+// Where Help looks for "ReadMe.txt", in order: the folder of `executable` (cut at its last '/'
+// or '\\'), as in a build tree or an unpacked folder; then the documentation folder
+// "share/doc/zarni" of the prefix the executable is installed under (the folder above its own,
+// as /usr/local for /usr/local/bin/zarni).
+std::vector<std::string> HelpFileCandidates(const std::string& executable);
+// The first of those for which `exists` is true; the first one when none exists, so the
+// desktop's viewer names the file it could not open.
+std::string HelpFilePath(const std::string& executable,
+                         const std::function<bool(const std::string&)>& exists);
 
 // Whether a command-line argument names a file (anything but an empty token or an option
 // starting with '-').

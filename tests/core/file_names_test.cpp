@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -58,9 +59,30 @@ TEST(SaveFilters, SharedIndexRoundTripsAndFallsBackToTheFirstFilter) {
     EXPECT_EQ(ForceExtension("/t/x.pov", ExportExtension(ExportKindFor(2))), "/t/x.inc");
 }
 
-TEST(HelpFile, LiesBesideTheExecutable) {
-    EXPECT_EQ(HelpFilePath("/opt/zarni/bin/zarni"), "/opt/zarni/bin/ReadMe.txt");
-    EXPECT_EQ(HelpFilePath("zarni"), "./ReadMe.txt");
+TEST(HelpFile, BesideTheExecutableThenTheInstalledDocumentation) {
+    using Paths = std::vector<std::string>;
+    EXPECT_EQ(HelpFileCandidates("/usr/local/bin/zarni"),
+              (Paths{"/usr/local/bin/ReadMe.txt", "/usr/local/share/doc/zarni/ReadMe.txt"}));
+    EXPECT_EQ(HelpFileCandidates("/opt/my.app/bin/zarni"),
+              (Paths{"/opt/my.app/bin/ReadMe.txt", "/opt/my.app/share/doc/zarni/ReadMe.txt"}));
+    // Relative and top-level executables still find a parent folder.
+    EXPECT_EQ(HelpFileCandidates("zarni"),
+              (Paths{"./ReadMe.txt", "../share/doc/zarni/ReadMe.txt"}));
+    EXPECT_EQ(HelpFileCandidates("bin/zarni"),
+              (Paths{"bin/ReadMe.txt", "./share/doc/zarni/ReadMe.txt"}));
+    EXPECT_EQ(HelpFileCandidates("/zarni"), (Paths{"/ReadMe.txt", "/share/doc/zarni/ReadMe.txt"}));
+}
+
+TEST(HelpFile, TheFirstExistingCandidateWins) {
+    std::set<std::string> files;
+    auto exists = [&files](const std::string& p) { return files.count(p) > 0; };
+    const std::string exe = "/usr/bin/zarni";
+    // Nothing anywhere: the place beside the executable, for the viewer to report.
+    EXPECT_EQ(HelpFilePath(exe, exists), "/usr/bin/ReadMe.txt");
+    files.insert("/usr/share/doc/zarni/ReadMe.txt");
+    EXPECT_EQ(HelpFilePath(exe, exists), "/usr/share/doc/zarni/ReadMe.txt");
+    files.insert("/usr/bin/ReadMe.txt");
+    EXPECT_EQ(HelpFilePath(exe, exists), "/usr/bin/ReadMe.txt");
 }
 
 // Runs the command-line rule where each opened file sets `modified` when `readMarks` says so.
