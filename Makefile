@@ -1,7 +1,7 @@
 # Thin wrapper over the CMake presets; the two README commands start here.
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build debug run test bench clean fuzz fuzz-build
+.PHONY: all deps build debug run test bench clean fuzz fuzz-build install uninstall
 
 all: build
 
@@ -59,6 +59,20 @@ fuzz: fuzz-build
 	    || { tail -n 60 $(FUZZ_DIR)/fuzz_$$t.log; exit 1; }; \
 	  grep -E '^stat::(number_of_executed_units|peak_rss_mb)' $(FUZZ_DIR)/fuzz_$$t.log; \
 	done
+
+# Installation under PREFIX, staged under DESTDIR when one is given (packaging). The files
+# written are listed in build/release/install_manifest.txt; uninstall removes exactly those,
+# under the same DESTDIR. A direct install also refreshes the desktop's MIME, launcher and icon
+# caches of the prefix.
+PREFIX ?= /usr/local
+
+install: build
+	@DESTDIR="$(DESTDIR)" cmake --install build/release --prefix "$(PREFIX)"
+	@if [ -z "$(DESTDIR)" ]; then scripts/desktop-caches.sh "$(PREFIX)"; fi
+
+uninstall:
+	@DESTDIR="$(DESTDIR)" scripts/uninstall.sh build/release/install_manifest.txt
+	@if [ -z "$(DESTDIR)" ]; then scripts/desktop-caches.sh "$(PREFIX)"; fi
 
 bench: build
 	@for b in build/release/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
