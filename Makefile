@@ -1,7 +1,7 @@
 # Thin wrapper over the CMake presets; the two README commands start here.
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build debug run test bench clean fuzz fuzz-build install uninstall
+.PHONY: all deps build debug run test bench clean fuzz fuzz-build install uninstall soak soak-build
 
 all: build
 
@@ -26,6 +26,7 @@ test: build
 	else \
 	  cd build/release && ctest --output-on-failure -j $(JOBS); \
 	fi
+	@$(MAKE) --no-print-directory soak SOAK_SECONDS=$(SOAK_SMOKE_SECONDS)
 	@if command -v clang++ >/dev/null 2>&1; then \
 	  $(MAKE) --no-print-directory fuzz FUZZ_SECONDS=$(FUZZ_SMOKE_SECONDS); \
 	else \
@@ -73,6 +74,28 @@ install: build
 uninstall:
 	@DESTDIR="$(DESTDIR)" scripts/uninstall.sh build/release/install_manifest.txt
 	@if [ -z "$(DESTDIR)" ]; then scripts/desktop-caches.sh "$(PREFIX)"; fi
+
+# The soak: the real program in the sanitizer build (only what it needs is built), under a
+# private Xvfb, driven with random pointer, wheel and key input for SOAK_SECONDS; the document's
+# invariants are checked after every step. SOAK_SEED replays a run (the seed is printed first).
+# The whole output goes to build/debug/soak.log; a failure shows its end.
+SOAK_SECONDS ?= 600
+SOAK_SMOKE_SECONDS ?= 60
+SOAK_SEED ?=
+
+soak-build: deps
+	@cmake --preset debug >/dev/null
+	@cmake --build --preset debug -j $(JOBS) --target soak
+
+soak: soak-build
+	@echo "soak: $(SOAK_SECONDS) s, output in build/debug/soak.log"
+	@SOAK_SECONDS=$(SOAK_SECONDS) SOAK_SEED=$(SOAK_SEED) \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+	  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+	  xvfb-run -a -s "-screen 0 1280x1024x24" build/debug/tests/soak/soak \
+	  >build/debug/soak.log 2>&1 \
+	  || { grep -av -e '^$$' -e 'Gtk-' build/debug/soak.log | tail -n 80; exit 1; }
+	@grep -a '^soak: ' build/debug/soak.log
 
 bench: build
 	@for b in build/release/bench/bench_*; do [ -x "$$b" ] && "$$b"; done

@@ -25,11 +25,30 @@
 #include "shell/ui_font.h"
 #include "shell/version_dialog.h"
 
+#ifdef ZARNI_CHECK_INVARIANTS
+#include <cstdio>
+#include <cstdlib>
+
+#include "model/invariants.h"
+#endif
+
 namespace zarni {
 
 namespace {
 
 MainFrame* g_mainFrame = nullptr;
+
+#ifdef ZARNI_CHECK_INVARIANTS
+// The checking build (sanitizers, soak) looks at the whole document after every recorded step
+// and every undo or redo, and stops at the first broken record, where the step that broke it
+// is still known.
+void CheckDocumentInvariants(const Document& doc, const char* after) {
+    std::string why;
+    if (DocumentInvariantsHold(doc, &why)) return;
+    std::fprintf(stderr, "zarni: document invariant broken after %s: %s\n", after, why.c_str());
+    std::abort();
+}
+#endif
 
 // Every window that takes drops hands the names to the main window, in the order given.
 class FileDrop : public wxFileDropTarget {
@@ -173,7 +192,12 @@ void MainFrame::CommitHistory() {
     AppState& app = App();
     const bool busy = (views_ && views_->dragState() != 0) || (palette_ && palette_->Dragging()) ||
                       ModalDialogOpen() || MenuOpen();
-    if (!busy) app.history.Commit(app.doc);
+    if (!busy) {
+        [[maybe_unused]] const bool stepped = app.history.Commit(app.doc);
+#ifdef ZARNI_CHECK_INVARIANTS
+        if (stepped) CheckDocumentInvariants(app.doc, "a step");
+#endif
+    }
     UpdateHistoryState();
 }
 
@@ -197,6 +221,9 @@ void MainFrame::UndoStep(bool redo) {
     if ((views_ && views_->dragState() != 0) || (palette_ && palette_->Dragging())) return;
     app.history.Commit(app.doc);
     if (!(redo ? app.history.Redo(app.doc) : app.history.Undo(app.doc))) return;
+#ifdef ZARNI_CHECK_INVARIANTS
+    CheckDocumentInvariants(app.doc, redo ? "a redo" : "an undo");
+#endif
     RecomputePivot(app.doc, app.sw);
     app.doc.modified = !app.history.AtSavedState();
     RedrawAllViews();
