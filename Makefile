@@ -1,7 +1,7 @@
 # Thin wrapper over the CMake presets; the two README commands start here.
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build debug run test bench clean fuzz fuzz-build install uninstall soak soak-build
+.PHONY: all deps build debug run test bench clean fuzz fuzz-build fuzz-corpus install uninstall soak soak-build
 
 all: build
 
@@ -33,12 +33,15 @@ test: build
 	  echo "fuzz: clang++ not found, smoke runs skipped"; \
 	fi
 
-# Fuzzing of the two readers of files from elsewhere (native documents, BMP pictures): a clang
-# build of its own with libFuzzer, ASan and UBSan. Each target runs FUZZ_SECONDS in one process,
-# starting from its seeds; new inputs go to build/fuzz/corpus, crashes to build/fuzz/artifacts.
+# Fuzzing of the readers of files from elsewhere (native documents, BMP pictures) and of the
+# settings file: a clang build of its own with libFuzzer, ASan and UBSan. Each target runs
+# FUZZ_SECONDS in one process, starting from its seeds and the corpus kept in fuzz/corpus; new
+# inputs go to build/fuzz/corpus, crashes to build/fuzz/artifacts. `make fuzz-corpus` merges
+# what the runs found into fuzz/corpus, minimised.
 FUZZ_SECONDS ?= 60
 FUZZ_SMOKE_SECONDS ?= 20
 FUZZ_DIR := build/fuzz
+FUZZ_TARGETS := document bitmap settings
 BMPSUITE ?= $(firstword $(wildcard $(ZARNI_TESTDATA_DIR)/bmpsuite ../shared/testdata/bmpsuite /work/shared/testdata/bmpsuite))
 
 fuzz-build: deps
@@ -46,19 +49,29 @@ fuzz-build: deps
 	@cmake --build $(FUZZ_DIR) -j $(JOBS)
 
 fuzz: fuzz-build
-	@mkdir -p $(FUZZ_DIR)/corpus/document $(FUZZ_DIR)/corpus/bitmap $(FUZZ_DIR)/artifacts
+	@mkdir -p $(FUZZ_DIR)/artifacts $(addprefix $(FUZZ_DIR)/corpus/,$(FUZZ_TARGETS))
 	@bmpseeds=""; for d in g q b x; do \
 	  [ -d $(BMPSUITE)/$$d ] && bmpseeds="$$bmpseeds $(BMPSUITE)/$$d"; \
 	done; \
 	set -e; \
-	for t in document bitmap; do \
+	for t in $(FUZZ_TARGETS); do \
 	  seeds=fuzz/seeds/$$t; [ $$t = bitmap ] && seeds="$$bmpseeds"; \
+	  [ -d fuzz/corpus/$$t ] && seeds="$$seeds fuzz/corpus/$$t"; \
 	  echo "fuzz_$$t: $(FUZZ_SECONDS) s"; \
 	  $(FUZZ_DIR)/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
 	    -dict=fuzz/$$t.dict -artifact_prefix=$(FUZZ_DIR)/artifacts/$$t- \
 	    $(FUZZ_DIR)/corpus/$$t $$seeds 2>$(FUZZ_DIR)/fuzz_$$t.log \
 	    || { tail -n 60 $(FUZZ_DIR)/fuzz_$$t.log; exit 1; }; \
 	  grep -E '^stat::(number_of_executed_units|peak_rss_mb)' $(FUZZ_DIR)/fuzz_$$t.log; \
+	done
+
+fuzz-corpus: fuzz-build
+	@set -e; for t in $(FUZZ_TARGETS); do \
+	  rm -rf $(FUZZ_DIR)/merged-$$t; mkdir -p $(FUZZ_DIR)/merged-$$t fuzz/corpus/$$t $(FUZZ_DIR)/corpus/$$t; \
+	  $(FUZZ_DIR)/fuzz_$$t -merge=1 $(FUZZ_DIR)/merged-$$t fuzz/corpus/$$t $(FUZZ_DIR)/corpus/$$t \
+	    2>$(FUZZ_DIR)/merge_$$t.log || { tail -n 30 $(FUZZ_DIR)/merge_$$t.log; exit 1; }; \
+	  rm -rf fuzz/corpus/$$t; mv $(FUZZ_DIR)/merged-$$t fuzz/corpus/$$t; \
+	  echo "fuzz/corpus/$$t: $$(ls fuzz/corpus/$$t | wc -l) files, $$(du -sk fuzz/corpus/$$t | cut -f1) KiB"; \
 	done
 
 # Installation under PREFIX, staged under DESTDIR when one is given (packaging). The files

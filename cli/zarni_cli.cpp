@@ -2,6 +2,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -180,7 +182,7 @@ int Picture(const std::vector<std::string>& args) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Dispatch(int argc, char** argv) {
     if (argc < 2) return Usage(nullptr);
     const std::string command = argv[1];
     const std::vector<std::string> args(argv + 2, argv + argc);
@@ -196,4 +198,17 @@ int main(int argc, char** argv) {
         return 0;
     }
     return Usage(("unknown command \"" + command + "\"").c_str());
+}
+
+// The boundary of every command: what a command did not expect (memory running out above all)
+// is a message and exit status 1, never an abort; nothing was written half-way, since every
+// file goes through the durable writer.
+int main(int argc, char** argv) {
+    try {
+        return Dispatch(argc, argv);
+    } catch (const std::bad_alloc&) {
+        return Failure("not enough memory to finish the command");
+    } catch (const std::exception& e) {
+        return Failure(e.what());
+    }
 }

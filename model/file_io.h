@@ -1,20 +1,13 @@
-// Safe file writing: a document or export is written to a temporary file beside the target and
-// renamed over it only when every byte reached the disk, so a failed save never destroys the
-// previous file.
+// Reading files of any size, and (through platform/files.h) the durable writer that every
+// document, export and recovery copy is saved with.
 #pragma once
 
-#include <cstdio>
-#include <functional>
+#include <cstddef>
 #include <string>
 
-namespace zarni {
+#include "platform/files.h"
 
-// Calls `write` with a stream open for binary writing on a temporary file in the target's
-// folder. When `write` returns true and no stream error occurred, the temporary file replaces
-// `path`; otherwise it is removed and `path` is untouched. Returns false with a reason in `why`.
-// `created` (when given) tells whether the temporary file could be created at all.
-bool WriteFileAtomically(const std::string& path, const std::function<bool(std::FILE*)>& write,
-                         std::string* why = nullptr, bool* created = nullptr);
+namespace zarni {
 
 // A whole file's bytes, mapped into memory when it is a regular file (no copy is made) and
 // read into a buffer otherwise.
@@ -41,8 +34,5 @@ class FileBytes {
 // Asks the kernel to back a large, not yet touched block with huge pages, which makes filling
 // a big document several times cheaper. A hint only; nothing happens where unsupported.
 void AdviseHugePages(const void* data, size_t bytes);
-
-// Reads a whole file into `bytes`. False with a reason when it cannot be opened or read.
-bool ReadWholeFile(const std::string& path, std::string& bytes, std::string* why = nullptr);
 
 }  // namespace zarni

@@ -243,6 +243,30 @@ void History::Restore(Document& doc, const State& target) {
         generations_.push_back(obj.cacheGeneration);
 }
 
+void History::Revert(Document& doc) {
+    if (states_.empty()) return;
+    const State& now = states_[present_];
+    std::vector<PatchObject> objects;
+    objects.reserve(now.objects.size());
+    for (const ObjectRef& ref : now.objects) {
+        objects.push_back(*ref);
+        RebuildObjectCaches(objects.back());
+    }
+    std::vector<int32_t> anchors = now.selectedAnchors;
+    std::vector<int32_t> handles = now.selectedHandles;
+    std::array<BackPictureSlot, kBackSlotCount> slots = now.backPictures;
+    doc.objects = std::move(objects);
+    doc.currentObject = now.currentObject;
+    doc.activePoint = now.activePoint;
+    doc.selectedAnchors = std::move(anchors);
+    doc.selectedHandles = std::move(handles);
+    doc.backPictures = std::move(slots);
+    doc.pictureRatio = now.pictureRatio;
+    generations_.clear();
+    for (const PatchObject& obj : doc.objects)
+        generations_.push_back(obj.cacheGeneration);
+}
+
 bool History::Undo(Document& doc) {
     if (!CanUndo()) return false;
     Restore(doc, states_[present_ - 1]);

@@ -36,6 +36,11 @@ class History {
     bool Undo(Document& doc);
     bool Redo(Document& doc);
 
+    // Puts the document back into the present (last committed) state, whatever was done to it
+    // since: after a command that failed half-way. The objects are copied from the state; the
+    // document is left as it is when even that cannot be done (an exception escapes).
+    void Revert(Document& doc);
+
     // The present state is the one in the document's file now.
     void MarkSaved() { saved_ = static_cast<std::ptrdiff_t>(present_); }
     // Whether the present state is the saved one (false once that state was dropped).

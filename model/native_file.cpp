@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <cstring>
+#include <limits>
+#include <new>
 #include <optional>
 #include <vector>
 
@@ -24,6 +26,24 @@ constexpr size_t kPointBytes = 17;
 constexpr size_t kSegmentBytes = 16;
 constexpr size_t kPatchBytes = 32;
 constexpr size_t kSlotFixedBytes = 37;
+
+// What one read may still reserve for its records; tests lower it to show that a document the
+// memory cannot hold is refused whole (see SetReadMemoryLimitForTesting).
+size_t g_readMemoryLimit = std::numeric_limits<size_t>::max();
+size_t g_readMemoryUsed = 0;
+
+// Counts `bytes` against the limit; throws std::bad_alloc, as the allocation itself would,
+// past it.
+void Charge(size_t bytes) {
+    if (bytes > g_readMemoryLimit - g_readMemoryUsed) throw std::bad_alloc();
+    g_readMemoryUsed += bytes;
+}
+
+template <typename T>
+void Reserve(std::vector<T>& v, size_t n) {
+    Charge(n * sizeof(T));
+    v.reserve(n);
+}
 
 bool TagIs(const char* tag, const char* name) {
     return std::memcmp(tag, name, 4) == 0;
@@ -298,7 +318,7 @@ bool ParseObjectBody(ByteReader& r, PatchObject& obj, bool& indicesValid) {
     if (!r.Count(n, kPointBytes)) return false;
     const auto pointCount = static_cast<uint32_t>(n);
     bool valid = true;
-    obj.points.reserve(n);
+    Reserve(obj.points, static_cast<size_t>(n));
     AdviseHugePages(obj.points.data(), obj.points.capacity() * sizeof(ControlPoint));
     const char* d = r.Here();
     for (int32_t i = 0; i < n; ++i, d += kPointBytes) {
@@ -315,7 +335,7 @@ bool ParseObjectBody(ByteReader& r, PatchObject& obj, bool& indicesValid) {
 
     if (!r.Count(n, kSegmentBytes)) return false;
     const auto segmentCount = static_cast<uint32_t>(n);
-    obj.segments.reserve(n);
+    Reserve(obj.segments, static_cast<size_t>(n));
     AdviseHugePages(obj.segments.data(), obj.segments.capacity() * sizeof(Segment));
     d = r.Here();
     for (int32_t i = 0; i < n; ++i, d += kSegmentBytes) {
@@ -333,7 +353,7 @@ bool ParseObjectBody(ByteReader& r, PatchObject& obj, bool& indicesValid) {
     r.Skip(n * kSegmentBytes);
 
     if (!r.Count(n, kPatchBytes)) return false;
-    obj.patches.reserve(n);
+    Reserve(obj.patches, static_cast<size_t>(n));
     AdviseHugePages(obj.patches.data(), obj.patches.capacity() * sizeof(Patch));
     d = r.Here();
     for (int32_t i = 0; i < n; ++i, d += kPatchBytes) {
@@ -361,6 +381,7 @@ bool ParseObjectBody(ByteReader& r, PatchObject& obj, bool& indicesValid) {
 bool ParseList(ByteReader& r, std::vector<int32_t>& list) {
     int32_t n = 0;
     if (!r.Count(n, 4)) return false;
+    Charge(static_cast<size_t>(n) * sizeof(int32_t));
     list.resize(n);
     return r.Raw(list.data(), n * size_t{4});
 }
@@ -440,6 +461,7 @@ int ParseBody(ByteReader& r, bool appending, ParsedFile& file, std::string* why)
         return Damaged(why,
                        "the object count " + std::to_string(count) + " does not fit in the file");
     }
+    Charge(static_cast<size_t>(count) * sizeof(PatchObject));
     file.objects.resize(count);
     for (int32_t i = 0; i < count; ++i) {
         char tag[4];
@@ -543,8 +565,23 @@ int WriteDocumentFile(const Document& doc, const std::string& path, std::string*
 
 namespace {
 
+int NoMemory(std::string* why) {
+    if (why) *why = "the document needs more memory than is available";
+    return kFileNoMemory;
+}
+
+// Builds an object's caches, counted against the read's limit.
+void BuildCaches(PatchObject& obj) {
+    RebuildObjectCaches(obj);
+    Charge((obj.segmentCache.capacity() + obj.patchCache.capacity()) * sizeof(float));
+}
+
+// Everything that allocates happens before the document is touched; what follows is moves and
+// clears, which cannot fail, so a read either replaces the document whole or leaves it as it
+// was, allocation failure included.
 int ReadDocumentSpan(Document& doc, EditSwitches& sw, Clipboard& clipboard, const char* data,
                      size_t size, const PictureLoader& loader, std::string* why) {
+    g_readMemoryUsed = 0;
     ByteReader r(data, size);
     if (int result = CheckMagic(r, why); result != kFileOk) return result;
     ParsedFile file;
@@ -564,22 +601,38 @@ int ReadDocumentSpan(Document& doc, EditSwitches& sw, Clipboard& clipboard, cons
         if (int result = CheckSelection(sel, objects, why); result != kFileOk) return result;
     }
 
-    // Everything is checked; from here on the document is replaced.
-    ClearDocument(doc, clipboard);
-    doc.objects = std::move(file.objects);
-    for (PatchObject& obj : doc.objects)
-        RebuildObjectCaches(obj);
+    for (PatchObject& obj : file.objects)
+        BuildCaches(obj);
+    // The new empty object of a file without any, made as CreateObject makes it.
+    Document fresh;
     if (noObjects) {
-        CreateObject(doc);
+        fresh.objectSerial = doc.objectSerial;
+        CreateObject(fresh);
+    }
+    std::array<std::shared_ptr<LoadedPicture>, kBackSlotCount> pictures;
+    if (file.back && loader) {
+        for (int k = 0; k < kBackSlotCount; ++k) {
+            if (!file.back->slots[k].fileName.empty())
+                pictures[k] = loader(file.back->slots[k].fileName);
+        }
+    }
+
+    // Everything is checked and built; from here on the document is replaced.
+    ClearDocument(doc, clipboard);
+    if (noObjects) {
+        doc.objects = std::move(fresh.objects);
+        doc.objectSerial = fresh.objectSerial;
+        doc.currentObject = 0;
     } else {
+        doc.objects = std::move(file.objects);
         doc.currentObject = file.lastObjectChunk >= 0 ? file.lastObjectChunk : 0;
     }
     if (file.selection) {
-        const ParsedSelection& sel = *file.selection;
+        ParsedSelection& sel = *file.selection;
         doc.currentObject = sel.current;
         doc.activePoint = sel.active;
-        doc.selectedAnchors = sel.anchors;
-        doc.selectedHandles = sel.handles;
+        doc.selectedAnchors = std::move(sel.anchors);
+        doc.selectedHandles = std::move(sel.handles);
         if (sel.active >= 0) {
             sw.handleMode = doc.objects[sel.current].points[sel.active].anchor >= 0 ? 1 : 0;
         }
@@ -587,13 +640,13 @@ int ReadDocumentSpan(Document& doc, EditSwitches& sw, Clipboard& clipboard, cons
     if (file.back) {
         doc.pictureRatio = file.back->ratio;
         for (int k = 0; k < kBackSlotCount; ++k) {
-            const ParsedSlot& from = file.back->slots[k];
+            ParsedSlot& from = file.back->slots[k];
             BackPictureSlot& slot = doc.backPictures[k];
-            slot.fileName = from.fileName;
+            slot.fileName = std::move(from.fileName);
             slot.scale = from.scale;
             slot.rotation = from.rotation;
             slot.position = from.position;
-            if (!slot.fileName.empty() && loader) slot.picture = loader(slot.fileName);
+            slot.picture = std::move(pictures[k]);
         }
     }
     if (file.view) {
@@ -608,6 +661,7 @@ int ReadDocumentSpan(Document& doc, EditSwitches& sw, Clipboard& clipboard, cons
 }
 
 int AppendDocumentSpan(Document& doc, const char* data, size_t size, std::string* why) {
+    g_readMemoryUsed = 0;
     ByteReader r(data, size);
     if (int result = CheckMagic(r, why); result != kFileOk) return result;
     ParsedFile file;
@@ -627,10 +681,13 @@ int AppendDocumentSpan(Document& doc, const char* data, size_t size, std::string
         if (int result = CheckSelection(sel, objects, why); result != kFileOk) return result;
     }
 
-    for (PatchObject& obj : file.objects) {
-        RebuildObjectCaches(obj);
+    for (PatchObject& obj : file.objects)
+        BuildCaches(obj);
+    Charge(file.objects.size() * sizeof(PatchObject));
+    doc.objects.reserve(doc.objects.size() + file.objects.size());
+    // From here on nothing allocates: the objects move into the room reserved for them.
+    for (PatchObject& obj : file.objects)
         doc.objects.push_back(std::move(obj));
-    }
     if (file.lastObjectChunk >= 0) doc.currentObject = base + file.lastObjectChunk;
     if (file.selection) {
         doc.currentObject = file.selection->current;
@@ -641,28 +698,49 @@ int AppendDocumentSpan(Document& doc, const char* data, size_t size, std::string
     return kFileOk;
 }
 
+int ReadSpanOrRefuse(Document& doc, EditSwitches& sw, Clipboard& clipboard, const char* data,
+                     size_t size, const PictureLoader& loader, std::string* why) {
+    try {
+        return ReadDocumentSpan(doc, sw, clipboard, data, size, loader, why);
+    } catch (const std::bad_alloc&) {
+        return NoMemory(why);
+    }
+}
+
+int AppendSpanOrRefuse(Document& doc, const char* data, size_t size, std::string* why) {
+    try {
+        return AppendDocumentSpan(doc, data, size, why);
+    } catch (const std::bad_alloc&) {
+        return NoMemory(why);
+    }
+}
+
 }  // namespace
+
+void SetReadMemoryLimitForTesting(size_t bytes) {
+    g_readMemoryLimit = bytes;
+}
 
 int ReadDocumentBytes(Document& doc, EditSwitches& sw, Clipboard& clipboard,
                       const std::string& bytes, const PictureLoader& loader, std::string* why) {
-    return ReadDocumentSpan(doc, sw, clipboard, bytes.data(), bytes.size(), loader, why);
+    return ReadSpanOrRefuse(doc, sw, clipboard, bytes.data(), bytes.size(), loader, why);
 }
 
 int AppendDocumentBytes(Document& doc, const std::string& bytes, std::string* why) {
-    return AppendDocumentSpan(doc, bytes.data(), bytes.size(), why);
+    return AppendSpanOrRefuse(doc, bytes.data(), bytes.size(), why);
 }
 
 int ReadDocumentFile(Document& doc, EditSwitches& sw, Clipboard& clipboard, const std::string& path,
                      const PictureLoader& loader, std::string* why) {
     FileBytes file;
     if (!file.Open(path, why)) return kFileCannotOpen;
-    return ReadDocumentSpan(doc, sw, clipboard, file.data(), file.size(), loader, why);
+    return ReadSpanOrRefuse(doc, sw, clipboard, file.data(), file.size(), loader, why);
 }
 
 int AppendDocumentFile(Document& doc, const std::string& path, std::string* why) {
     FileBytes file;
     if (!file.Open(path, why)) return kFileCannotOpen;
-    return AppendDocumentSpan(doc, file.data(), file.size(), why);
+    return AppendSpanOrRefuse(doc, file.data(), file.size(), why);
 }
 
 const char* DocumentFileResultText(int result) {
@@ -675,6 +753,8 @@ const char* DocumentFileResultText(int result) {
             return "is not a Zarni! document";
         case kFileDamaged:
             return "is damaged";
+        case kFileNoMemory:
+            return "needs more memory than is available";
         default:
             return "failed";
     }

@@ -16,6 +16,7 @@ enum DocumentFileResult : int {
     kFileCannotOpen = -1,  // cannot be opened (read) or created/written (write)
     kFileWrongMagic = 1,   // not a document of this program
     kFileDamaged = 2,      // a document whose contents are inconsistent or cut short
+    kFileNoMemory = 3,     // a document the memory cannot hold (the document is left as it was)
 };
 
 // Loads the picture named in a "back" slot; returns nullptr when it cannot. Until pictures
@@ -45,5 +46,9 @@ int AppendDocumentBytes(Document& doc, const std::string& bytes, std::string* wh
 
 // A short text for a result code, for messages.
 const char* DocumentFileResultText(int result);
+
+// Lets each read reserve at most `bytes` for its records and caches, failing past that as an
+// allocation would; SIZE_MAX (no limit) is what the program runs with.
+void SetReadMemoryLimitForTesting(size_t bytes);
 
 }  // namespace zarni

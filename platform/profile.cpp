@@ -7,10 +7,11 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <memory>
 #include <string_view>
 #include <vector>
 
-#include "model/file_io.h"
+#include "platform/files.h"
 
 namespace zarni {
 
@@ -136,16 +137,28 @@ Line MakeLine(std::string text, const std::string& end) {
     return line;
 }
 
-// False when the file, section or key is missing.
-bool ReadValue(const std::string& section, const std::string& key, const std::string& path,
+// False when the section or key is missing.
+bool FindValue(const std::vector<Line>& lines, const std::string& section, const std::string& key,
                std::string& value) {
-    std::string bytes;
-    if (path.empty() || !ReadWholeFile(path, bytes)) return false;
-    const std::vector<Line> lines = SplitLines(bytes);
     const Location loc = Find(lines, std::string(Trim(section)), std::string(Trim(key)));
     if (!loc.keyFound) return false;
     value = lines[loc.keyLine].value;
     return true;
+}
+
+uint32_t IntOfValue(const std::string& value) {
+    size_t i = 0;
+    bool negative = false;
+    if (value[0] == '+' || value[0] == '-') {
+        negative = value[0] == '-';
+        ++i;
+    }
+    // Unsigned arithmetic wraps, which is what the old call did with overlong numbers.
+    uint32_t result = 0;
+    for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i) {
+        result = result * 10u + static_cast<uint32_t>(value[i] - '0');
+    }
+    return negative ? 0u - result : result;
 }
 
 bool HasLineBreak(const std::string& s) {
@@ -181,49 +194,55 @@ std::string StripTrailingSlashes(std::string s) {
 
 }  // namespace
 
-uint32_t GetProfileInt(const std::string& section, const std::string& key, int32_t defaultValue,
-                       const std::string& path) {
+struct ProfileText::Lines {
+    std::vector<Line> lines;
+};
+
+ProfileText::ProfileText(const std::string& bytes)
+    : lines_(std::make_shared<Lines>(Lines{SplitLines(bytes)})) {}
+
+uint32_t ProfileText::Int(const std::string& section, const std::string& key,
+                          int32_t defaultValue) const {
     std::string value;
-    if (!ReadValue(section, key, path, value) || value.empty()) {
+    if (!FindValue(lines_->lines, section, key, value) || value.empty()) {
         return static_cast<uint32_t>(defaultValue);
     }
-    size_t i = 0;
-    bool negative = false;
-    if (value[0] == '+' || value[0] == '-') {
-        negative = value[0] == '-';
-        ++i;
-    }
-    // Unsigned arithmetic wraps, which is what the old call did with overlong numbers.
-    uint32_t result = 0;
-    for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i) {
-        result = result * 10u + static_cast<uint32_t>(value[i] - '0');
-    }
-    return negative ? 0u - result : result;
+    return IntOfValue(value);
+}
+
+std::string ProfileText::String(const std::string& section, const std::string& key,
+                                const std::string& defaultValue) const {
+    std::string value;
+    if (!FindValue(lines_->lines, section, key, value)) return defaultValue;
+    return value;
+}
+
+ProfileText ReadProfile(const std::string& path) {
+    std::string bytes;
+    if (path.empty() || !ReadWholeFile(path, bytes)) bytes.clear();
+    return ProfileText(bytes);
+}
+
+uint32_t GetProfileInt(const std::string& section, const std::string& key, int32_t defaultValue,
+                       const std::string& path) {
+    return ReadProfile(path).Int(section, key, defaultValue);
 }
 
 std::string GetProfileString(const std::string& section, const std::string& key,
                              const std::string& defaultValue, const std::string& path) {
-    std::string value;
-    if (!ReadValue(section, key, path, value)) return defaultValue;
-    return value;
+    return ReadProfile(path).String(section, key, defaultValue);
 }
 
-bool WriteProfileString(const std::string& section, const std::string& key,
-                        const std::string& value, const std::string& path) {
-    if (path.empty() || Trim(section).empty() || Trim(key).empty()) return false;
+bool SetProfileValue(std::string& bytes, const std::string& section, const std::string& key,
+                     const std::string& value) {
+    if (Trim(section).empty() || Trim(key).empty()) return false;
     if (HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value)) return false;
     if (section.find(']') != std::string::npos || key.find('=') != std::string::npos) {
         return false;
     }
-
-    std::string bytes;
-    struct stat st;
-    if (stat(path.c_str(), &st) == 0) {
-        // Never replace a file we could not read: its other settings would be lost.
-        if (!ReadWholeFile(path, bytes)) return false;
-    } else if (errno != ENOENT) {
-        return false;
-    }
+    // A key line starting so would read back as a comment or a section.
+    const char keyStart = Trim(key).front();
+    if (keyStart == ';' || keyStart == '[') return false;
     std::vector<Line> lines = SplitLines(bytes);
     std::string newEnd = "\n";
     for (const Line& line : lines) {
@@ -253,14 +272,29 @@ bool WriteProfileString(const std::string& section, const std::string& key,
         lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), added.begin(), added.end());
     }
 
-    std::string out;
+    bytes.clear();
     for (const Line& line : lines) {
-        out += line.text;
-        out += line.end;
+        bytes += line.text;
+        bytes += line.end;
     }
+    return true;
+}
+
+bool WriteProfileString(const std::string& section, const std::string& key,
+                        const std::string& value, const std::string& path) {
+    if (path.empty()) return false;
+    std::string bytes;
+    struct stat st;
+    if (stat(path.c_str(), &st) == 0) {
+        // Never replace a file we could not read: its other settings would be lost.
+        if (!ReadWholeFile(path, bytes)) return false;
+    } else if (errno != ENOENT) {
+        return false;
+    }
+    if (!SetProfileValue(bytes, section, key, value)) return false;
     if (!MakeFolders(ParentFolder(path))) return false;
-    return WriteFileAtomically(path, [&out](std::FILE* f) {
-        return std::fwrite(out.data(), 1, out.size(), f) == out.size();
+    return WriteFileAtomically(path, [&bytes](std::FILE* f) {
+        return std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     });
 }
 

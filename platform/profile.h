@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace zarni {
@@ -26,15 +27,38 @@ uint32_t GetProfileInt(const std::string& section, const std::string& key, int32
 std::string GetProfileString(const std::string& section, const std::string& key,
                              const std::string& defaultValue, const std::string& path);
 
+// A settings file's bytes parsed once, for a reader that wants many keys: Int and String read
+// exactly as the two calls above would from a file holding these bytes. Any bytes are accepted.
+class ProfileText {
+  public:
+    explicit ProfileText(const std::string& bytes);
+    uint32_t Int(const std::string& section, const std::string& key, int32_t defaultValue) const;
+    std::string String(const std::string& section, const std::string& key,
+                       const std::string& defaultValue) const;
+
+  private:
+    struct Lines;
+    std::shared_ptr<const Lines> lines_;
+};
+
+// The file at `path` parsed; an empty one when it is missing or cannot be read.
+ProfileText ReadProfile(const std::string& path);
+
 // Sets `key` in `section` to `value`, creating the file's folder, the file, the section or the
 // key as needed. An existing key keeps its line position and spelling; a new key goes after
 // the last line of its section, a new section at the end of the file; every other line is
 // written back byte for byte, and new lines follow the file's line-end style.
+// The file is replaced through the durable writer (platform/files.h).
 // Returns false when the file cannot be read or written (the old file is then left as it was)
 // and when the section or key is empty or any of the three texts would break the line format
-// (a line break, or '=' in a key, or ']' in a section).
+// (a line break, '=' in a key or ';' or '[' at its start, or ']' in a section).
 bool WriteProfileString(const std::string& section, const std::string& key,
                         const std::string& value, const std::string& path);
+
+// The edit WriteProfileString makes, on a file's bytes in memory: false (and `bytes` unchanged)
+// for the names and values it refuses.
+bool SetProfileValue(std::string& bytes, const std::string& section, const std::string& key,
+                     const std::string& value);
 
 // Writes an integer as signed decimal text.
 bool WriteProfileInt(const std::string& section, const std::string& key, int32_t value,

@@ -5,9 +5,13 @@
 #include <wx/app.h>
 #include <wx/dcclient.h>
 #include <wx/dnd.h>
+#include <wx/msgdlg.h>
 #include <wx/settings.h>
 
 #include <algorithm>
+#include <exception>
+#include <new>
+#include <stdexcept>
 
 #include "ops/clipboard.h"
 #include "ops/primitives.h"
@@ -287,6 +291,49 @@ void MainFrame::OnFilesDropped(const std::vector<std::string>& paths) {
 
 void MainFrame::OnCommand(wxCommandEvent& event) {
     if (closing_) return;
+    // What the document is before the command, so that a command that fails half-way can be
+    // undone whole.
+    CommitHistory();
+    try {
+        if (beforeCommand) beforeCommand(event.GetId());
+        RunCommand(event);
+    } catch (...) {
+        CommandFailed();
+    }
+}
+
+void MainFrame::CommandFailed() {
+    std::string text;
+    try {
+        throw;
+    } catch (const std::bad_alloc&) {
+        text = "メモリが足りないため、操作を完了できませんでした。";
+    } catch (const std::exception& e) {
+        text = std::string("操作を完了できませんでした。\n") + e.what();
+    } catch (...) {
+        text = "操作を完了できませんでした。";
+    }
+    AppState& app = App();
+    if (!closing_ && views_ && views_->dragState() == 0 && !(palette_ && palette_->Dragging())) {
+        try {
+            app.history.Revert(app.doc);
+            app.doc.modified = !app.history.AtSavedState();
+            RecomputePivot(app.doc, app.sw);
+            text += "\n文書は操作の前の状態に戻しました。";
+        } catch (...) {
+            text += "\n文書を操作の前の状態に戻せませんでした。別の名前で保存してください。";
+        }
+    }
+    if (!closing_) {
+        RedrawAllViews();
+        RedrawPalette();
+        UpdateHistoryState();
+    }
+    wxMessageBox(wxString::FromUTF8(text), wxString::FromUTF8("エラー"), wxOK | wxICON_ERROR,
+                 closing_ ? nullptr : this);
+}
+
+void MainFrame::RunCommand(wxCommandEvent& event) {
     AppState& app = App();
     switch (event.GetId()) {
         case kCmdNew:

@@ -41,8 +41,16 @@ class MainFrame : public wxFrame {
     // Shows the preferences; set by the preferences sheet.
     std::function<void(wxWindow*)> showPreferences;
 
+    // The boundary every command ends at: called while an exception that escaped a command or
+    // an event handler is being handled. Puts the document back into the state recorded
+    // before the command, redraws and tells the user what failed; the program goes on.
+    void CommandFailed();
+    // Runs at the start of each menu command, inside its boundary (tests make it fail).
+    std::function<void(int id)> beforeCommand;
+
   private:
     void OnCommand(wxCommandEvent& event);
+    void RunCommand(wxCommandEvent& event);
     void OnSize(wxSizeEvent& event);
     void OnPaint(wxPaintEvent& event);
     void OnMouse(wxMouseEvent& event);

@@ -1,6 +1,7 @@
 // Loading the start-up settings and writing them back.
 #include "shell/core/settings.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -23,10 +24,6 @@ int32_t TruncToInt32(double v) {
     return static_cast<int32_t>(v);
 }
 
-std::array<float, 3> ReadColor(const char* key, int32_t defaultValue, const std::string& path) {
-    return ColorFromValue(GetProfileInt("View", key, defaultValue, path));
-}
-
 bool WriteColor(const char* key, const std::array<float, 3>& rgb, const std::string& path) {
     const uint32_t value = ColorValueFromFloats(rgb[0], rgb[1], rgb[2]);
     return WriteProfileInt("View", key, static_cast<int32_t>(value), path);
@@ -41,23 +38,53 @@ int32_t TenthsOf(float value) {
 
 }  // namespace
 
-Settings LoadSettings(const std::string& path) {
+Settings SettingsFrom(const ProfileText& file) {
+    // The stored integers read as unsigned; as signed they are what was written, so a stored -5
+    // is below a range, not far above it.
+    auto held = [&file](const char* section, const char* key, int32_t defaultValue, int32_t low,
+                        int32_t high) {
+        const auto value = static_cast<int32_t>(file.Int(section, key, defaultValue));
+        return std::clamp(value, low, high);
+    };
+    auto color = [&file](const char* key, int32_t defaultValue) {
+        return ColorFromValue(file.Int("View", key, defaultValue));
+    };
     Settings s;
-    const std::array<float, 3> back = ReadColor("BackColor", kDefaultBackColor, path);
+    const std::array<float, 3> back = color("BackColor", kDefaultBackColor);
     s.backColorRGBA = {{back[0], back[1], back[2], 1.0f}};
-    s.wireColor = ReadColor("WireColor", kDefaultWireColor, path);
-    s.handleColor = ReadColor("HandleColor", kDefaultHandleColor, path);
-    s.otherObjectColor = ReadColor("OtherObjectColor", kDefaultOtherObjectColor, path);
-    s.defaultAltitude = static_cast<float>(
-        GetProfileInt("View", "DefaultAltitude", kDefaultAltitudeTenths, path) / 10.0);
-    s.fovy = static_cast<float>(GetProfileInt("View", "Fovy", kDefaultFovy, path));
-    s.axesSize =
-        static_cast<float>(GetProfileInt("View", "AxesSize", kDefaultAxesSizeTenths, path) / 10.0);
-    s.synchronize = static_cast<int32_t>(GetProfileInt("View", "fSynchronize", 1, path));
-    s.divLevel = static_cast<int32_t>(GetProfileInt("DefaultValue", "DivLevel", 6, path));
-    s.backPictureVisible = static_cast<int32_t>(GetProfileInt("BackPicture", "Visible", 0, path));
-    s.controlFlags = static_cast<int32_t>(GetProfileInt("Control", "Flags", 0, path));
+    s.wireColor = color("WireColor", kDefaultWireColor);
+    s.handleColor = color("HandleColor", kDefaultHandleColor);
+    s.otherObjectColor = color("OtherObjectColor", kDefaultOtherObjectColor);
+    s.defaultAltitude = static_cast<float>(held("View", "DefaultAltitude", kDefaultAltitudeTenths,
+                                                kMinAltitudeTenths, kMaxLengthTenths) /
+                                           10.0);
+    s.fovy = static_cast<float>(held("View", "Fovy", kDefaultFovy, kMinFovy, kMaxFovy));
+    s.axesSize = static_cast<float>(
+        held("View", "AxesSize", kDefaultAxesSizeTenths, 0, kMaxLengthTenths) / 10.0);
+    s.synchronize = file.Int("View", "fSynchronize", 1) != 0 ? 1 : 0;
+    s.divLevel = held("DefaultValue", "DivLevel", 6, kMinDivLevel, kMaxDivLevel);
+    s.backPictureVisible = file.Int("BackPicture", "Visible", 0) != 0 ? 1 : 0;
+    s.controlFlags = static_cast<int32_t>(file.Int("Control", "Flags", 0) & kKnownControlFlags);
     return s;
+}
+
+Settings LoadSettings(const std::string& path) {
+    return SettingsFrom(ReadProfile(path));
+}
+
+bool SettingsInRange(const Settings& s) {
+    auto unit = [](float c) { return c >= 0.0f && c <= 1.0f; };
+    for (float c : s.backColorRGBA)
+        if (!unit(c)) return false;
+    for (const std::array<float, 3>* rgb : {&s.wireColor, &s.handleColor, &s.otherObjectColor})
+        for (float c : *rgb)
+            if (!unit(c)) return false;
+    return s.defaultAltitude >= kMinAltitudeTenths / 10.0f &&
+           s.defaultAltitude <= kMaxLengthTenths / 10.0f && s.fovy >= kMinFovy &&
+           s.fovy <= kMaxFovy && s.axesSize >= 0.0f && s.axesSize <= kMaxLengthTenths / 10.0f &&
+           (s.synchronize == 0 || s.synchronize == 1) && s.divLevel >= kMinDivLevel &&
+           s.divLevel <= kMaxDivLevel && (s.backPictureVisible == 0 || s.backPictureVisible == 1) &&
+           (s.controlFlags & ~kKnownControlFlags) == 0;
 }
 
 bool SaveViewSettings(const Settings& s, const std::string& path) {

@@ -8,11 +8,33 @@
 
 namespace zarni {
 
-// Reads the start-up keys from the settings file at `path`. Values are used as read, without
-// range checks, as the program always did: a hand-edited "Fovy" of 500 gives 500 degrees, and
-// since the file's integers read as unsigned, a stored -1 becomes 4294967295 for the float
-// values and -1 again for the integer ones.
+class ProfileText;
+
+// The ranges a loaded value is held to. The file is read once at start-up and may have been
+// edited by hand; a value outside its range is taken as the nearest end of it, so that no
+// field ever holds what would break the views: a field of view of 180 degrees or more, a
+// camera at or behind its target, a subdivision level that draws nothing or never finishes.
+// The ends are those the preferences take: 1..179 degrees, and lengths up to the seven digits
+// their boxes hold.
+constexpr int32_t kMinFovy = 1;
+constexpr int32_t kMaxFovy = 179;
+constexpr int32_t kMinAltitudeTenths = 1;  // "DefaultAltitude"; "AxesSize" may be 0
+constexpr int32_t kMaxLengthTenths = 9999999;
+constexpr int32_t kMinDivLevel = 1;
+constexpr int32_t kMaxDivLevel = 20;
+constexpr int32_t kKnownControlFlags =
+    kControlNoButtonHandle | kControlMinimumDrawing | kControlShow3DPos;
+
+// Reads the start-up keys from the settings file at `path` (read once). A stored number is read
+// as the signed value it was written as and held to its range above ("Fovy" 500 gives 179,
+// "DefaultAltitude" -5 gives 0.1); the switches "fSynchronize" and "BackPicture"/"Visible" are
+// on for any value but 0, as they always were; "Control"/"Flags" keeps only the bits the
+// program knows; colours use their low three bytes.
 Settings LoadSettings(const std::string& path);
+// The same from a file's bytes already parsed; any bytes give settings within range.
+Settings SettingsFrom(const ProfileText& file);
+// Whether every value is within the ranges above (colours within 0..1).
+bool SettingsInRange(const Settings& settings);
 
 // Writers for the owners that store keys after a change, each as signed decimal text. They
 // return false when the file could not be written.

@@ -75,18 +75,78 @@ TEST(Settings, StoredValuesConvertToTheirRuntimeUnits) {
     EXPECT_EQ(s.controlFlags, kControlMinimumDrawing | kControlShow3DPos);
 }
 
-TEST(Settings, ValuesAreUsedAsReadWithoutRangeChecks) {
+// A hand-edited file cannot give the views a value that breaks them: each number is read as the
+// signed value written and held to the nearest end of its range.
+TEST(Settings, ValuesOutsideTheirRangesAreHeldToThem) {
     TempFolder dir;
     const std::string ini = dir.File("zarni.ini");
-    Put(ini,
-        "[View]\nFovy=500\nAxesSize=-10\nBackColor=-1\n"
-        "[DefaultValue]\nDivLevel=-3\n[Control]\nFlags=255\n");
+    struct Case {
+        const char* file;
+        float fovy, altitude, axes;
+        int32_t divLevel, synchronize, visible, flags;
+    };
+    const Case cases[] = {
+        {"[View]\nFovy=500\nDefaultAltitude=-5\nAxesSize=-10\nfSynchronize=7\n"
+         "[DefaultValue]\nDivLevel=-3\n[BackPicture]\nVisible=-1\n[Control]\nFlags=255\n",
+         179.0f, 0.1f, 0.0f, 1, 1, 1, 7},
+        {"[View]\nFovy=0\nDefaultAltitude=0\nAxesSize=99999999\nfSynchronize=0\n"
+         "[DefaultValue]\nDivLevel=21\n[BackPicture]\nVisible=0\n[Control]\nFlags=-8\n",
+         1.0f, 0.1f, 999999.9f, 20, 0, 0, 0},
+        // The ends themselves are kept.
+        {"[View]\nFovy=179\nDefaultAltitude=9999999\nAxesSize=0\n"
+         "[DefaultValue]\nDivLevel=1\n",
+         179.0f, 999999.9f, 0.0f, 1, 1, 0, 0},
+        {"[View]\nFovy=1\nDefaultAltitude=1\nAxesSize=50\n[DefaultValue]\nDivLevel=20\n", 1.0f,
+         0.1f, 5.0f, 20, 1, 0, 0},
+        // Wrapped-around overlong numbers and junk are numbers too, and held the same way.
+        {"[View]\nFovy=4294967296\nDefaultAltitude=abc\n[DefaultValue]\nDivLevel=+4x\n", 1.0f, 0.1f,
+         1.0f, 4, 1, 0, 0},
+    };
+    for (const Case& c : cases) {
+        Put(ini, c.file);
+        const Settings s = LoadSettings(ini);
+        EXPECT_EQ(s.fovy, c.fovy) << c.file;
+        EXPECT_EQ(s.defaultAltitude, c.altitude) << c.file;
+        EXPECT_EQ(s.axesSize, c.axes) << c.file;
+        EXPECT_EQ(s.divLevel, c.divLevel) << c.file;
+        EXPECT_EQ(s.synchronize, c.synchronize) << c.file;
+        EXPECT_EQ(s.backPictureVisible, c.visible) << c.file;
+        EXPECT_EQ(s.controlFlags, c.flags) << c.file;
+        EXPECT_TRUE(SettingsInRange(s)) << c.file;
+    }
+    // Colours take their low three bytes; -1 is white.
+    Put(ini, "[View]\nBackColor=-1\nWireColor=4278190335\n");
     const Settings s = LoadSettings(ini);
-    EXPECT_EQ(s.fovy, 500.0f);
-    EXPECT_EQ(s.axesSize, static_cast<float>(4294967286u / 10.0));
     EXPECT_EQ(s.backColorRGBA, (std::array<float, 4>{{1.0f, 1.0f, 1.0f, 1.0f}}));
-    EXPECT_EQ(s.divLevel, -3);
-    EXPECT_EQ(s.controlFlags, 255);
+    EXPECT_EQ(s.wireColor, Rgb(255, 0, 0));
+}
+
+// The values the parser gives for bytes in memory and for the same bytes in a file agree, and
+// the in-memory edit is the one the file writer makes.
+TEST(Settings, ParsedBytesReadAsTheFileDoes) {
+    TempFolder dir;
+    const std::string ini = dir.File("zarni.ini");
+    const std::string bytes =
+        "\xEF\xBB\xBF; comment\r\n[ View ]\r\nFovy = \"45\"\r\n"
+        "[View]\r\nFovy=60\r\n[DefaultValue]\r\nDivLevel=9";
+    Put(ini, bytes);
+    const ProfileText text(bytes);
+    EXPECT_EQ(text.Int("view", "FOVY", 30), 45u);
+    EXPECT_EQ(text.Int("View", "Fovy", 30), GetProfileInt("View", "Fovy", 30, ini));
+    EXPECT_EQ(text.String("DefaultValue", "DivLevel", ""), "9");
+    EXPECT_EQ(text.Int("Other", "Fovy", -2), 4294967294u);
+    EXPECT_EQ(SettingsFrom(text).fovy, LoadSettings(ini).fovy);
+
+    std::string edited = bytes;
+    ASSERT_TRUE(SetProfileValue(edited, "DefaultValue", "DivLevel", "3"));
+    ASSERT_TRUE(WriteProfileString("DefaultValue", "DivLevel", "3", ini));
+    EXPECT_EQ(Get(ini), edited);
+    EXPECT_EQ(ProfileText(edited).Int("DefaultValue", "DivLevel", 6), 3u);
+    // Refused edits leave the bytes alone.
+    std::string same = bytes;
+    EXPECT_FALSE(SetProfileValue(same, "View", "Fo=vy", "1"));
+    EXPECT_FALSE(SetProfileValue(same, "View", "Fovy", "1\n[X]"));
+    EXPECT_EQ(same, bytes);
 }
 
 TEST(Settings, ColourValuesTruncateEachByte) {
@@ -138,7 +198,7 @@ TEST(Settings, OtherOwnersWriteSignedDecimal) {
     const Settings s = LoadSettings(ini);
     EXPECT_EQ(s.controlFlags, 5);
     EXPECT_EQ(s.backPictureVisible, 1);
-    EXPECT_EQ(s.divLevel, -1);
+    EXPECT_EQ(s.divLevel, 1);  // written as given, held to its range when read
 }
 
 TEST(Settings, FirstRunCreatesTheFileWhereTheVariablePoints) {
