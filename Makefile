@@ -71,7 +71,7 @@ fuzz-corpus: fuzz-build
 	  $(FUZZ_DIR)/fuzz_$$t -merge=1 $(FUZZ_DIR)/merged-$$t fuzz/corpus/$$t $(FUZZ_DIR)/corpus/$$t \
 	    2>$(FUZZ_DIR)/merge_$$t.log || { tail -n 30 $(FUZZ_DIR)/merge_$$t.log; exit 1; }; \
 	  rm -rf fuzz/corpus/$$t; mv $(FUZZ_DIR)/merged-$$t fuzz/corpus/$$t; \
-	  echo "fuzz/corpus/$$t: $$(ls fuzz/corpus/$$t | wc -l) files, $$(du -sk fuzz/corpus/$$t | cut -f1) KiB"; \
+	  echo "fuzz/corpus/$$t: $$(ls fuzz/corpus/$$t | wc -l) files, $$(du -sb --apparent-size fuzz/corpus/$$t | cut -f1) bytes"; \
 	done
 
 # Installation under PREFIX, staged under DESTDIR when one is given (packaging). The files
