@@ -14,6 +14,7 @@
 #include "model/document.h"
 #include "model/file_io.h"
 #include "model/native_file.h"
+#include "model/obj_export.h"
 #include "model/pov_export.h"
 #include "pictures/bitmap.h"
 #include "platform/profile.h"
@@ -30,8 +31,11 @@ constexpr int kExitUsage = 2;
 const char kUsage[] =
     "usage:\n"
     "  zarni-cli info DOC.zarni                      print the document as JSON\n"
-    "  zarni-cli export DOC.zarni OUT.pov|OUT.inc [--size WxH]\n"
+    "  zarni-cli export DOC.zarni OUT.pov|OUT.inc [--size WxH] [--pov 3.7]\n"
     "                                                write a POV-Ray scene or include file\n"
+    "                                                (--pov 3.7: in the language of POV-Ray 3.7)\n"
+    "  zarni-cli export DOC.zarni OUT.obj [--div N]  write the patches as a Wavefront OBJ mesh\n"
+    "                                                and OUT.mtl (N 1..20, default DivLevel)\n"
     "  zarni-cli resave DOC.zarni OUT.zarni          read and write the document again\n"
     "  zarni-cli apply IN.zarni|- OUT.zarni OP...    apply operations, write the result\n"
     "                                                (- starts from a new document)\n"
@@ -103,11 +107,30 @@ int Info(const std::vector<std::string>& args) {
 int Export(const std::vector<std::string>& args) {
     std::vector<std::string> files;
     int32_t width = 800, height = 560;
+    bool pov37 = false;
+    std::optional<int32_t> divLevel;
+    bool sizeGiven = false;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--size") {
             if (i + 1 >= args.size() || !ParseSize(args[i + 1].c_str(), width, height)) {
                 return Usage("--size needs WIDTHxHEIGHT, e.g. 800x560");
             }
+            sizeGiven = true;
+            ++i;
+        } else if (args[i] == "--pov") {
+            if (i + 1 >= args.size() || args[i + 1] != "3.7") {
+                return Usage("--pov takes the version 3.7 (without it: the MegaPov 0.7 text)");
+            }
+            pov37 = true;
+            ++i;
+        } else if (args[i] == "--div") {
+            char* end = nullptr;
+            const char* text = i + 1 < args.size() ? args[i + 1].c_str() : "";
+            const long n = std::strtol(text, &end, 10);
+            if (end == text || *end != '\0' || n < 1 || n > 20) {
+                return Usage("--div needs a subdivision level from 1 to 20");
+            }
+            divLevel = static_cast<int32_t>(n);
             ++i;
         } else {
             files.push_back(args[i]);
@@ -116,19 +139,25 @@ int Export(const std::vector<std::string>& args) {
     if (files.size() != 2) return Usage("export takes a document and an output file");
     const std::string& out = files[1];
     const bool scene = EndsWithNoCase(out, ".pov");
-    if (!scene && !EndsWithNoCase(out, ".inc")) {
-        return Usage("the output file must end in .pov (scene) or .inc (include)");
+    const bool mesh = EndsWithNoCase(out, ".obj");
+    if (!scene && !mesh && !EndsWithNoCase(out, ".inc")) {
+        return Usage("the output file must end in .pov (scene), .inc (include) or .obj (mesh)");
     }
+    if (mesh && (pov37 || sizeGiven)) return Usage("--pov and --size are for .pov and .inc files");
+    if (!mesh && divLevel) return Usage("--div is for .obj files");
     Session s;
     std::string why;
     if (!s.Read(files[0], &why)) return Failure(why);
     int result;
-    if (scene) {
+    if (mesh) {
+        result = ExportObj(s.doc, divLevel.value_or(s.settings.divLevel), out, &why);
+    } else if (scene) {
         const SceneView view = DefaultSceneView(width, height, s.settings.defaultAltitude,
                                                 s.doc.view.fovy, s.settings.backColorRGBA);
-        result = ExportScene(s.doc, view, out, &why);
+        result =
+            pov37 ? ExportScene37(s.doc, view, out, &why) : ExportScene(s.doc, view, out, &why);
     } else {
-        result = ExportInclude(s.doc, out, &why);
+        result = pov37 ? ExportInclude37(s.doc, out, &why) : ExportInclude(s.doc, out, &why);
     }
     return result == 0 ? 0 : Failure(why);
 }

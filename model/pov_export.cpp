@@ -1,6 +1,7 @@
 // POV-Ray scene and include text, built in 64 KiB pieces so large documents stream to disk.
 #include "model/pov_export.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -9,6 +10,8 @@
 
 #include "model/file_io.h"
 #include "model/fixed_format.h"
+#include "model/text_out.h"
+#include "platform/cp932.h"
 
 namespace zarni {
 
@@ -16,62 +19,6 @@ namespace {
 
 const char kCaption[] = "Zarni!_ver0.1a";
 const char kMakerCredit[] = "Zarni! project";
-
-// Collects text in a fixed buffer and hands each full buffer to a file or a string. Writers
-// ask for room first and then fill the buffer directly, so formatting a number costs no call
-// into stdio.
-class TextOut {
-  public:
-    explicit TextOut(std::FILE* file) : file_(file), buffer_(new char[kSize]) {}
-    explicit TextOut(std::string* text) : text_(text), buffer_(new char[kSize]) {}
-
-    // A pointer with at least `n` (at most kSize) writable bytes; pass the end to Commit.
-    char* Room(size_t n) {
-        if (used_ + n > kSize) Flush();
-        return buffer_.get() + used_;
-    }
-    void Commit(char* end) { used_ = static_cast<size_t>(end - buffer_.get()); }
-
-    void Put(const char* s, size_t n) {
-        if (n > kSize) {
-            Flush();
-            Deliver(s, n);
-            return;
-        }
-        char* p = Room(n);
-        std::memcpy(p, s, n);
-        Commit(p + n);
-    }
-    void Put(const std::string& s) { Put(s.data(), s.size()); }
-    template <size_t N>
-    void Literal(const char (&s)[N]) {
-        Put(s, N - 1);
-    }
-
-    void Flush() {
-        Deliver(buffer_.get(), used_);
-        used_ = 0;
-    }
-    bool ok() const { return ok_; }
-
-  private:
-    static constexpr size_t kSize = 64 * 1024;
-
-    void Deliver(const char* s, size_t n) {
-        if (n == 0) return;
-        if (file_ != nullptr) {
-            if (std::fwrite(s, 1, n, file_) != n) ok_ = false;
-        } else {
-            text_->append(s, n);
-        }
-    }
-
-    std::FILE* file_ = nullptr;
-    std::string* text_ = nullptr;
-    std::unique_ptr<char[]> buffer_;
-    size_t used_ = 0;
-    bool ok_ = true;
-};
 
 // One position "<x,y,z>" as printf would give it with "<%3.3f,%3.3f,%3.3f>".
 constexpr size_t kPositionMaxChars = 3 * kFixed3MaxChars + 4;
@@ -92,7 +39,7 @@ char* WriteFlippedPosition(char* p, const float* xyz) {
     return WritePosition(p, xyz[0], xyz[1], -xyz[2]);
 }
 
-std::string Triple(const char* open, float a, float b, float c, const char* close) {
+std::string Triple(const std::string& open, float a, float b, float c, const char* close) {
     char text[kPositionMaxChars];
     char* p = text;
     p = WriteFixed3(p, a);
@@ -111,6 +58,10 @@ std::string MoveNumber(int32_t thousandths) {
 }
 
 enum class MoveStyle { Scene, Include };
+
+// The language of the text: the unofficial MegaPov 0.7 the exporter always wrote, or POV-Ray
+// 3.7, which wants a semicolon after every declaration and a CSG of at least two objects.
+enum class Dialect { MegaPov, Pov37 };
 
 std::string SymmetryComment(const PatchObject& obj, MoveStyle style) {
     if (obj.mirrorFlags == 0 && obj.windmillCount < 2) return "//\r\n";
@@ -179,7 +130,7 @@ void WritePatches(TextOut& out, const PatchObject& obj, Marks& marks) {
     }
 }
 
-void WriteFreeCurves(TextOut& out, const PatchObject& obj, Marks& marks) {
+void WriteFreeCurves(TextOut& out, const PatchObject& obj, Marks& marks, Dialect dialect) {
     const size_t segmentCount = obj.segments.size();
     for (size_t i = 0; i < segmentCount; ++i) {
         if (marks.segments[i]) continue;
@@ -197,13 +148,14 @@ void WriteFreeCurves(TextOut& out, const PatchObject& obj, Marks& marks) {
             marks.points[k] = 1;
         }
         *p++ = '}';
+        if (dialect == Dialect::Pov37) *p++ = ';';
         *p++ = '\r';
         *p++ = '\n';
         out.Commit(p);
     }
 }
 
-void WriteLonePoints(TextOut& out, const PatchObject& obj, const Marks& marks) {
+void WriteLonePoints(TextOut& out, const PatchObject& obj, const Marks& marks, Dialect dialect) {
     const size_t pointCount = obj.points.size();
     for (size_t i = 0; i < pointCount; ++i) {
         if (marks.points[i]) continue;
@@ -215,37 +167,65 @@ void WriteLonePoints(TextOut& out, const PatchObject& obj, const Marks& marks) {
         *p++ = '=';
         // Lone points keep the document's own z.
         p = WritePosition(p, pt.x, pt.y, pt.z);
+        if (dialect == Dialect::Pov37) *p++ = ';';
         *p++ = '\r';
         *p++ = '\n';
         out.Commit(p);
     }
 }
 
-void WriteObject(TextOut& out, const PatchObject& obj, MoveStyle style, Marks& marks) {
+// The name as a one-line UTF-8 comment: POV-Ray 3.7 reads its files as UTF-8, and a control
+// character would end the comment early or break the line.
+std::string CommentName(const std::string& name) {
+    std::string text = Cp932ToUtf8(name.c_str());
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = ' ';
+    return text;
+}
+
+void WriteObject(TextOut& out, const PatchObject& obj, MoveStyle style, Marks& marks,
+                 Dialect dialect) {
     out.Literal("// ");
-    out.Put(obj.name.c_str(), std::strlen(obj.name.c_str()));  // printf's %s ends at a NUL
+    if (dialect == Dialect::MegaPov) {
+        out.Put(obj.name.c_str(), std::strlen(obj.name.c_str()));  // printf's %s ends at a NUL
+    } else {
+        out.Put(CommentName(obj.name));
+    }
     out.Literal("\r\n");
     out.Put(SymmetryComment(obj, style));
     out.Literal("////////////////////////////////////////////////////////////////////////\r\n");
-    out.Literal("union{\r\n");
     marks.points.assign(obj.points.size(), 0);
     marks.segments.assign(obj.segments.size(), 0);
-    WritePatches(out, obj, marks);
-    out.Put(Triple("\tpigment{rgb<", obj.color[0], obj.color[1], obj.color[2], ">}\r\n"));
-    out.Literal("\t}\r\n\r\n");
-    WriteFreeCurves(out, obj, marks);
-    WriteLonePoints(out, obj, marks);
+    // POV-Ray 3.7 warns about a union of fewer than two objects: one patch is wrapped as a
+    // plain object, and an object without patches gives no solid at all.
+    const size_t patchCount = obj.patches.size();
+    const bool solid = dialect == Dialect::MegaPov || patchCount > 0;
+    if (solid) {
+        if (dialect == Dialect::MegaPov || patchCount > 1) {
+            out.Literal("union{\r\n");
+        } else {
+            out.Literal("object{\r\n");
+        }
+        WritePatches(out, obj, marks);
+        out.Put(Triple("\tpigment{rgb<", obj.color[0], obj.color[1], obj.color[2], ">}\r\n"));
+        out.Literal("\t}\r\n\r\n");
+    } else {
+        out.Literal("\r\n");
+    }
+    WriteFreeCurves(out, obj, marks, dialect);
+    WriteLonePoints(out, obj, marks, dialect);
 }
 
 void WriteHeaderLine(TextOut& out) {
     out.Put(std::string("//Generated by ") + kCaption + " (" + kMakerCredit + ")\r\n\r\n");
 }
 
-void WriteDeclarationsAndObjects(TextOut& out, const Document& doc, MoveStyle style) {
+void WriteDeclarationsAndObjects(TextOut& out, const Document& doc, MoveStyle style,
+                                 Dialect dialect) {
     out.Literal("#declare Type=1;\r\n#declare Flat=0;\r\n#declare Step=4;\r\n\r\n");
     Marks marks;
     for (const PatchObject& obj : doc.objects)
-        WriteObject(out, obj, style, marks);
+        WriteObject(out, obj, style, marks, dialect);
 }
 
 // The view's horizontal opening: the field of view is vertical, POV-Ray's angle horizontal.
@@ -279,12 +259,57 @@ void WriteScene(TextOut& out, const Document& doc, const SceneView& view) {
     out.Literal("cylinder{<0,0,0>,<1,0,0>,0.05 pigment{rgb <1,0,0>}}\r\n");
     out.Literal("cylinder{<0,0,0>,<0,1,0>,0.05 pigment{rgb <0,1,0>}}\r\n");
     out.Literal("cylinder{<0,0,0>,<0,0,-1>,0.05 pigment{rgb <0,0,1>}}\r\n\r\n");
-    WriteDeclarationsAndObjects(out, doc, MoveStyle::Scene);
+    WriteDeclarationsAndObjects(out, doc, MoveStyle::Scene, Dialect::MegaPov);
 }
 
 void WriteInclude(TextOut& out, const Document& doc) {
     WriteHeaderLine(out);
-    WriteDeclarationsAndObjects(out, doc, MoveStyle::Include);
+    WriteDeclarationsAndObjects(out, doc, MoveStyle::Include, Dialect::MegaPov);
+}
+
+// The perspective view's own camera: the vertical field of view `fovy` over an up vector of
+// length 1 (so the direction is 0.5 / tan(fovy / 2) long) and the width following the picture's
+// aspect ratio, as the view's projection follows its window. `sky` keeps the view's roll.
+void WriteCamera37(TextOut& out, const SceneView& view) {
+    const double halfAngle = static_cast<double>(view.fovy) / 2.0 * 3.14159265358979323846 / 180.0;
+    const double tangent = std::tan(halfAngle);
+    char direction[64];
+    const int n =
+        std::snprintf(direction, sizeof direction, "%.6f", tangent > 0.0 ? 0.5 / tangent : 1.0);
+    out.Literal("camera {\r\n\tperspective\r\n");
+    out.Put(Triple("\tlocation <", view.eye.x, view.eye.y, -view.eye.z, ">\r\n"));
+    out.Literal("\tright x*image_width/image_height\r\n\tup y\r\n");
+    out.Put("\tdirection z*" + std::string(direction, n > 0 ? static_cast<size_t>(n) : 0) + "\r\n");
+    out.Put(Triple("\tsky <", view.up.x, view.up.y, -view.up.z, ">\r\n"));
+    out.Put(Triple("\tlook_at <", view.target.x, view.target.y, -view.target.z, ">\r\n"));
+    out.Literal("\t}\r\n\r\n");
+}
+
+void WriteScene37(TextOut& out, const Document& doc, const SceneView& view) {
+    WriteHeaderLine(out);
+    out.Literal("#version 3.7;\r\n\r\n");
+    out.Literal("global_settings { assumed_gamma 1.0 }\r\n");
+    // The picture size is an option of the renderer, no longer of the scene.
+    out.Put("// Render at the view's size: +W" + std::to_string(view.width) + " +H" +
+            std::to_string(view.height) + "\r\n\r\n");
+    WriteCamera37(out, view);
+    for (size_t i = 0; i < view.lightPositions.size(); ++i) {
+        const Vec3& at = view.lightPositions[i];
+        const std::array<float, 3>& rgb = view.lightColors[i];
+        out.Put(Triple("light_source { <", at.x, at.y, at.z, ">") +
+                Triple(" color rgb <", rgb[0], rgb[1], rgb[2], "> }\r\n"));
+    }
+    out.Put(Triple("background { color rgb <", view.backColor[0], view.backColor[1],
+                   view.backColor[2], "> }\r\n\r\n"));
+    out.Literal("cylinder{<0,0,0>,<1,0,0>,0.05 pigment{rgb <1,0,0>}}\r\n");
+    out.Literal("cylinder{<0,0,0>,<0,1,0>,0.05 pigment{rgb <0,1,0>}}\r\n");
+    out.Literal("cylinder{<0,0,0>,<0,0,-1>,0.05 pigment{rgb <0,0,1>}}\r\n\r\n");
+    WriteDeclarationsAndObjects(out, doc, MoveStyle::Scene, Dialect::Pov37);
+}
+
+void WriteInclude37(TextOut& out, const Document& doc) {
+    WriteHeaderLine(out);
+    WriteDeclarationsAndObjects(out, doc, MoveStyle::Include, Dialect::Pov37);
 }
 
 int WriteFile(const std::string& path, std::string* why,
@@ -339,6 +364,31 @@ int ExportScene(const Document& doc, const SceneView& view, const std::string& p
 
 int ExportInclude(const Document& doc, const std::string& path, std::string* why) {
     return WriteFile(path, why, [&](TextOut& out) { WriteInclude(out, doc); });
+}
+
+std::string Scene37Text(const Document& doc, const SceneView& view) {
+    std::string text;
+    TextOut out(&text);
+    WriteScene37(out, doc, view);
+    out.Flush();
+    return text;
+}
+
+std::string Include37Text(const Document& doc) {
+    std::string text;
+    TextOut out(&text);
+    WriteInclude37(out, doc);
+    out.Flush();
+    return text;
+}
+
+int ExportScene37(const Document& doc, const SceneView& view, const std::string& path,
+                  std::string* why) {
+    return WriteFile(path, why, [&](TextOut& out) { WriteScene37(out, doc, view); });
+}
+
+int ExportInclude37(const Document& doc, const std::string& path, std::string* why) {
+    return WriteFile(path, why, [&](TextOut& out) { WriteInclude37(out, doc); });
 }
 
 }  // namespace zarni

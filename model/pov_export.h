@@ -1,4 +1,5 @@
-// POV-Ray export: a complete ".pov" scene or an ".inc" include of the document's objects.
+// POV-Ray export: a complete ".pov" scene or an ".inc" include of the document's objects, in
+// the MegaPov 0.7 language the exporter always wrote or in that of POV-Ray 3.7.
 #pragma once
 
 #include <array>
@@ -43,5 +44,16 @@ std::string IncludeText(const Document& doc);
 int ExportScene(const Document& doc, const SceneView& view, const std::string& path,
                 std::string* why = nullptr);
 int ExportInclude(const Document& doc, const std::string& path, std::string* why = nullptr);
+
+// The same scene and include in the language of POV-Ray 3.7: a "#version 3.7;" scene with an
+// assumed gamma of 1, the perspective view's own camera (vertical field of view, the picture's
+// aspect ratio, the view's roll), the same lights, colours and patches, a semicolon after every
+// declaration, and an object of one patch or none not given as a union. Names are written as
+// UTF-8. Give the picture size to the renderer (+W +H).
+std::string Scene37Text(const Document& doc, const SceneView& view);
+std::string Include37Text(const Document& doc);
+int ExportScene37(const Document& doc, const SceneView& view, const std::string& path,
+                  std::string* why = nullptr);
+int ExportInclude37(const Document& doc, const std::string& path, std::string* why = nullptr);
 
 }  // namespace zarni

@@ -9,6 +9,7 @@ packages=(
   xvfb xauth fonts-ipafont-gothic
   libpng-dev clang libfuzzer-14-dev
   desktop-file-utils shared-mime-info libglib2.0-bin xdotool
+  povray
 )
 
 missing=()

@@ -7,6 +7,7 @@
 #include <wx/msgdlg.h>
 
 #include "model/native_file.h"
+#include "model/obj_export.h"
 #include "model/pov_export.h"
 #include "shell/app_state.h"
 #include "shell/back_pictures.h"
@@ -171,11 +172,29 @@ void ExportCommand(wxWindow* owner) {
     const ExportKind kind = ExportKindFor(app.fileDialog.filterIndex);
     if (kind == ExportKind::None) return;
     app.fileDialog.fileName = ForceExtension(app.fileDialog.fileName, ExportExtension(kind));
+    const std::string& path = app.fileDialog.fileName;
     std::string why;
-    const int result =
-        kind == ExportKind::Scene
-            ? ExportScene(app.doc, SceneViewOfViewZero(), app.fileDialog.fileName, &why)
-            : ExportInclude(app.doc, app.fileDialog.fileName, &why);
+    int result = 0;
+    switch (kind) {
+        case ExportKind::Scene:
+            result = ExportScene(app.doc, SceneViewOfViewZero(), path, &why);
+            break;
+        case ExportKind::Include:
+            result = ExportInclude(app.doc, path, &why);
+            break;
+        case ExportKind::Scene37:
+            result = ExportScene37(app.doc, SceneViewOfViewZero(), path, &why);
+            break;
+        case ExportKind::Include37:
+            result = ExportInclude37(app.doc, path, &why);
+            break;
+        case ExportKind::Obj:
+            // The mesh the views show: their subdivision level.
+            result = ExportObj(app.doc, app.sw.divLevel, path, &why);
+            break;
+        case ExportKind::None:
+            break;
+    }
     if (result != 0) {
         ReportError(owner,
                     "ファイルを書き出せませんでした。\n" + app.fileDialog.fileName + "\n" + why,

@@ -22,7 +22,10 @@ const std::vector<FileFilter>& SaveAsFilters() {
 
 const std::vector<FileFilter>& ExportFilters() {
     static const std::vector<FileFilter> filters{{" PovRay(*.pov)", "*.pov"},
-                                                 {" POVRay(*.inc)", "*.inc"}};
+                                                 {" POVRay(*.inc)", "*.inc"},
+                                                 {"POV-Ray 3.7 Scene(*.pov)", "*.pov"},
+                                                 {"POV-Ray 3.7 Include(*.inc)", "*.inc"},
+                                                 {"Wavefront OBJ(*.obj)", "*.obj"}};
     return filters;
 }
 
@@ -50,6 +53,12 @@ ExportKind ExportKindFor(int storedIndex) {
             return ExportKind::Scene;
         case 2:
             return ExportKind::Include;
+        case 3:
+            return ExportKind::Scene37;
+        case 4:
+            return ExportKind::Include37;
+        case 5:
+            return ExportKind::Obj;
         default:
             return ExportKind::None;
     }
@@ -58,9 +67,13 @@ ExportKind ExportKindFor(int storedIndex) {
 const char* ExportExtension(ExportKind kind) {
     switch (kind) {
         case ExportKind::Scene:
+        case ExportKind::Scene37:
             return "pov";
         case ExportKind::Include:
+        case ExportKind::Include37:
             return "inc";
+        case ExportKind::Obj:
+            return "obj";
         case ExportKind::None:
             break;
     }

@@ -32,8 +32,11 @@ TEST(ForceExtension, GivenCaseWinsAndMultiByteNamesSurvive) {
 TEST(SaveFilters, TextsKeepTheirLeadingSpaceAndFormWxWildcards) {
     ASSERT_EQ(SaveAsFilters().size(), 1u);
     EXPECT_EQ(WildcardFor(SaveAsFilters()), " Zarni!File(*.zarni)|*.zarni");
-    ASSERT_EQ(ExportFilters().size(), 2u);
-    EXPECT_EQ(WildcardFor(ExportFilters()), " PovRay(*.pov)|*.pov| POVRay(*.inc)|*.inc");
+    // The first two Export filters as they always were, then the newer forms.
+    ASSERT_EQ(ExportFilters().size(), 5u);
+    EXPECT_EQ(WildcardFor(ExportFilters()),
+              " PovRay(*.pov)|*.pov| POVRay(*.inc)|*.inc|POV-Ray 3.7 Scene(*.pov)|*.pov|"
+              "POV-Ray 3.7 Include(*.inc)|*.inc|Wavefront OBJ(*.obj)|*.obj");
 }
 
 TEST(SaveFilters, SharedIndexRoundTripsAndFallsBackToTheFirstFilter) {
@@ -53,7 +56,11 @@ TEST(SaveFilters, SharedIndexRoundTripsAndFallsBackToTheFirstFilter) {
     EXPECT_EQ(ExportKindFor(1), ExportKind::Scene);
     EXPECT_EQ(ExportKindFor(2), ExportKind::Include);
     EXPECT_EQ(ExportKindFor(0), ExportKind::None);
-    EXPECT_EQ(ExportKindFor(3), ExportKind::None);
+    EXPECT_EQ(ExportKindFor(3), ExportKind::Scene37);
+    EXPECT_EQ(ExportKindFor(4), ExportKind::Include37);
+    EXPECT_EQ(ExportKindFor(5), ExportKind::Obj);
+    EXPECT_EQ(ExportKindFor(6), ExportKind::None);
+    EXPECT_STREQ(ExportExtension(ExportKind::Obj), "obj");
     EXPECT_STREQ(ExportExtension(ExportKind::Include), "inc");
     // An include export to a ".pov" name lands under ".inc".
     EXPECT_EQ(ForceExtension("/t/x.pov", ExportExtension(ExportKindFor(2))), "/t/x.inc");

@@ -116,7 +116,9 @@ TEST_F(FileCommands, ExportWritesSceneOrIncludeAndSharesTheFilterIndex) {
     int shownFilter = -1;
     wxTEST_DIALOG(Command(frame, kCmdExport),
                   ExpectSave(Path("scene"), 0, nullptr, &shownFilter, &wildcard));
-    EXPECT_EQ(wildcard.utf8_string(), " PovRay(*.pov)|*.pov| POVRay(*.inc)|*.inc");
+    EXPECT_EQ(wildcard.utf8_string(),
+              " PovRay(*.pov)|*.pov| POVRay(*.inc)|*.inc|POV-Ray 3.7 Scene(*.pov)|*.pov|"
+              "POV-Ray 3.7 Include(*.inc)|*.inc|Wavefront OBJ(*.obj)|*.obj");
     EXPECT_EQ(shownFilter, 0);
     const std::string scene = ReadAll(Path("scene.pov"));
     EXPECT_NE(scene.find("camera"), std::string::npos);

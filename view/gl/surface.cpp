@@ -12,7 +12,7 @@ namespace zarni {
 namespace {
 
 int32_t Steps(int32_t divLevel) {
-    return std::clamp(divLevel, 1, 20);
+    return TessellationSteps(divLevel);
 }
 
 // Only the part of a cache that matches the object's counts is drawn, so a stale or missing
@@ -24,106 +24,31 @@ size_t UsablePatches(const PatchObject& obj) {
     return std::min(obj.patches.size(), obj.patchCache.size() / 48);
 }
 
-// The cubic through four control points at t, in the same operation order as the GL's own
-// one-dimensional evaluator, so both paths put curve vertices on the same pixels.
-void CubicAt(const float* cp, float t, float* out) {
-    const float s = 1.0f - t;
-    float bincoeff = 3.0f;
-    for (int k = 0; k < 3; ++k)
-        out[k] = s * cp[k] + bincoeff * t * cp[3 + k];
-    float powert = t * t;
-    bincoeff *= 2.0f;
-    bincoeff *= 0.5f;
-    for (int k = 0; k < 3; ++k)
-        out[k] = s * out[k] + bincoeff * powert * cp[6 + k];
-    powert *= t;
-    bincoeff *= 1.0f;
-    bincoeff *= 1.0f / 3.0f;
-    for (int k = 0; k < 3; ++k)
-        out[k] = s * out[k] + bincoeff * powert * cp[9 + k];
-}
-
-// de Casteljau on four 3-vectors: the point at t and the difference of the last two
-// intermediate points (the derivative up to a factor of 3).
-void CasteljauWithTangent(const float p[4][3], float t, float point[3], float tangent[3]) {
-    const float s = 1.0f - t;
-    float a[3][3], b[2][3];
-    for (int i = 0; i < 3; ++i)
-        for (int k = 0; k < 3; ++k)
-            a[i][k] = s * p[i][k] + t * p[i + 1][k];
-    for (int i = 0; i < 2; ++i)
-        for (int k = 0; k < 3; ++k)
-            b[i][k] = s * a[i][k] + t * a[i + 1][k];
-    for (int k = 0; k < 3; ++k) {
-        point[k] = s * b[0][k] + t * b[1][k];
-        tangent[k] = b[1][k] - b[0][k];
-    }
-}
-
-// A point of a patch net (rows along v, four positions along u in each) with the normal the
-// evaluator's automatic normals give: the normalised cross product of the u and v derivatives.
-void PatchPointAt(const float* net, float u, float v, float* point, float* normal) {
-    float rowPoint[4][3], rowTangent[4][3];
-    for (int r = 0; r < 4; ++r) {
-        float row[4][3];
-        for (int c = 0; c < 4; ++c)
-            for (int k = 0; k < 3; ++k)
-                row[c][k] = net[(r * 4 + c) * 3 + k];
-        CasteljauWithTangent(row, u, rowPoint[r], rowTangent[r]);
-    }
-    float dv[3], du[3], unused[3];
-    CasteljauWithTangent(rowPoint, v, point, dv);
-    CasteljauWithTangent(rowTangent, v, du, unused);
-    float n[3] = {du[1] * dv[2] - du[2] * dv[1], du[2] * dv[0] - du[0] * dv[2],
-                  du[0] * dv[1] - du[1] * dv[0]};
-    const float len2 = n[0] * n[0] + n[1] * n[1] + n[2] * n[2];
-    if (len2 > 0.0f) {
-        const float inv = 1.0f / std::sqrt(len2);
-        for (float& c : n)
-            c *= inv;
-    }
-    std::copy(n, n + 3, normal);
-}
-
 // Runs `draw` once for every symmetry copy: the move pass outside, the windmill turns inside
 // it and the mirror images innermost, each inside its own matrix push and pop.
 template <typename Draw>
 void ForEachSymmetryCopy(const PatchObject& obj, Draw draw) {
-    const bool move = (obj.mirrorFlags & kMirrorMove) != 0;
-    const int32_t n = obj.windmillCount;
-    const int32_t mirror = obj.mirrorFlags & 7;
-    for (int t = 0; t <= (move ? 1 : 0); ++t) {
+    ForEachSymmetryCopyOf(obj, [&](const SymmetryCopy& copy) {
         glPushMatrix();
-        if (t == 1) glTranslatef(obj.moveX / 1000.0f, obj.moveY / 1000.0f, obj.moveZ / 1000.0f);
-        for (int32_t k = 0; k < n; ++k) {
-            glPushMatrix();
-            const float angle = static_cast<float>((k * 360) / n);
-            switch (obj.windmillAxis) {
-                case 1:
-                    glRotatef(angle, 1.0f, 0.0f, 0.0f);
-                    break;
-                case 2:
-                    glRotatef(angle, 0.0f, 1.0f, 0.0f);
-                    break;
-                case 3:
-                    glRotatef(angle, 0.0f, 0.0f, 1.0f);
-                    break;
-                default:
-                    break;
-            }
-            draw();
-            // Every non-empty subset of the mirror axes, X before Y before Z.
-            for (int32_t c = 1; c <= 7; ++c) {
-                if ((c & ~mirror) != 0) continue;
-                glPushMatrix();
-                glScalef(c & 1 ? -1.0f : 1.0f, c & 2 ? -1.0f : 1.0f, c & 4 ? -1.0f : 1.0f);
-                draw();
-                glPopMatrix();
-            }
-            glPopMatrix();
+        if (copy.moved) glTranslatef(obj.moveX / 1000.0f, obj.moveY / 1000.0f, obj.moveZ / 1000.0f);
+        switch (copy.axis) {
+            case 1:
+                glRotatef(copy.angle, 1.0f, 0.0f, 0.0f);
+                break;
+            case 2:
+                glRotatef(copy.angle, 0.0f, 1.0f, 0.0f);
+                break;
+            case 3:
+                glRotatef(copy.angle, 0.0f, 0.0f, 1.0f);
+                break;
+            default:
+                break;
         }
+        const int32_t c = copy.mirror;
+        if (c != 0) glScalef(c & 1 ? -1.0f : 1.0f, c & 2 ? -1.0f : 1.0f, c & 4 ? -1.0f : 1.0f);
+        draw();
         glPopMatrix();
-    }
+    });
 }
 
 void DrawCurveArrays(const ObjectArrays& a) {
@@ -164,16 +89,6 @@ void DrawSurfaceArrays(const ObjectArrays& a) {
 
 }  // namespace
 
-// The grid parameters at `steps` pieces, accumulated step by step as the evaluator meshes do.
-std::vector<float> GridParameters(int32_t steps) {
-    const float du = 1.0f / static_cast<float>(steps);
-    std::vector<float> params(steps + 1);
-    float u = 0.0f;
-    for (int32_t i = 0; i <= steps; ++i, u += du)
-        params[i] = u;
-    return params;
-}
-
 // Segment s of the object into its place in the arrays.
 void EvaluateSegment(const PatchObject& obj, size_t s, const std::vector<float>& params,
                      ObjectArrays& out) {
@@ -187,17 +102,10 @@ void EvaluateSegment(const PatchObject& obj, size_t s, const std::vector<float>&
 // Patch p of the object into its place in the arrays.
 void EvaluatePatch(const PatchObject& obj, size_t p, const std::vector<float>& params,
                    ObjectArrays& out) {
-    const size_t stride = params.size();
-    const size_t grid = stride * stride;
-    const float* net = obj.patchCache.data() + 48 * p;
-    float* v = out.surfaceVertices.data() + p * grid * 3;
-    float* nm = out.surfaceNormals.data() + p * grid * 3;
-    for (size_t j = 0; j < stride; ++j) {
-        for (size_t i = 0; i < stride; ++i) {
-            const size_t at = (j * stride + i) * 3;
-            PatchPointAt(net, params[i], params[j], v + at, nm + at);
-        }
-    }
+    const size_t grid = params.size() * params.size();
+    EvaluatePatchGrid(obj.patchCache.data() + 48 * p, params,
+                      out.surfaceVertices.data() + p * grid * 3,
+                      out.surfaceNormals.data() + p * grid * 3);
 }
 
 bool UpdateObjectArrays(const PatchObject& obj, int32_t divLevel, ObjectArrays& arrays) {
@@ -334,15 +242,6 @@ void DrawObjectSurfaces(const PatchObject& obj, int32_t divLevel, const ObjectAr
     } else {
         ForEachSymmetryCopy(obj, [&] { EvalPatches(obj, divLevel); });
     }
-}
-
-int32_t SymmetryCopyCount(const PatchObject& obj) {
-    const int32_t mirror = obj.mirrorFlags & 7;
-    int32_t mirrored = 1;
-    for (int32_t bit : {1, 2, 4})
-        if (mirror & bit) mirrored *= 2;
-    const int32_t passes = (obj.mirrorFlags & kMirrorMove) ? 2 : 1;
-    return passes * std::max(obj.windmillCount, 0) * mirrored;
 }
 
 }  // namespace zarni

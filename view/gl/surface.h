@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/document.h"
+#include "view/tessellation.h"
 
 namespace zarni {
 
@@ -77,8 +78,5 @@ void EvalPatches(const PatchObject& obj, int32_t divLevel);
 void DrawObjectCurves(const PatchObject& obj, int32_t divLevel, const ObjectArrays* arrays);
 // Every patch of every symmetry copy with the current material (the caller lights it).
 void DrawObjectSurfaces(const PatchObject& obj, int32_t divLevel, const ObjectArrays* arrays);
-
-// The number of copies the symmetry settings of `obj` draw (1 when it has none).
-int32_t SymmetryCopyCount(const PatchObject& obj);
 
 }  // namespace zarni
