@@ -124,25 +124,6 @@ void ClearDocument(Document& doc, Clipboard& clipboard) {
 
 namespace {
 
-// The 12 floats of a segment's control points.
-void SegmentFloats(const ControlPoint* pts, const Segment& s, float* out) {
-    for (int32_t i : {s.p0, s.p1, s.p2, s.p3}) {
-        *out++ = pts[i].x;
-        *out++ = pts[i].y;
-        *out++ = pts[i].z;
-    }
-}
-
-// The 48 floats of a patch's net.
-void PatchFloats(const ControlPoint* pts, const std::vector<Segment>& segments, const Patch& q,
-                 float* out) {
-    for (int32_t i : PatchNet(segments, q)) {
-        *out++ = pts[i].x;
-        *out++ = pts[i].y;
-        *out++ = pts[i].z;
-    }
-}
-
 // Writes one record's floats; true when they differ from what the cache held.
 bool Refresh(float* cached, const float* fresh, size_t count) {
     if (std::memcmp(cached, fresh, count * sizeof(float)) == 0) return false;
@@ -151,6 +132,23 @@ bool Refresh(float* cached, const float* fresh, size_t count) {
 }
 
 }  // namespace
+
+void SegmentFloats(const ControlPoint* pts, const Segment& s, float* out) {
+    for (int32_t i : {s.p0, s.p1, s.p2, s.p3}) {
+        *out++ = pts[i].x;
+        *out++ = pts[i].y;
+        *out++ = pts[i].z;
+    }
+}
+
+void PatchFloats(const ControlPoint* pts, const std::vector<Segment>& segments, const Patch& q,
+                 float* out) {
+    for (int32_t i : PatchNet(segments, q)) {
+        *out++ = pts[i].x;
+        *out++ = pts[i].y;
+        *out++ = pts[i].z;
+    }
+}
 
 void RebuildObjectCaches(PatchObject& obj) {
     static std::atomic<uint64_t> lastGeneration{0};

@@ -192,6 +192,11 @@ void ClearDocument(Document& doc, Clipboard& clipboard);
 void RebuildControlCaches(Document& doc);
 // Rebuilds both control caches of one object.
 void RebuildObjectCaches(PatchObject& obj);
+// The control points of a segment (12 floats) and of a patch's net (48 floats, row by row), as
+// the caches hold them.
+void SegmentFloats(const ControlPoint* pts, const Segment& s, float* out);
+void PatchFloats(const ControlPoint* pts, const std::vector<Segment>& segments, const Patch& q,
+                 float* out);
 void ClearPointSelection(Document& doc);
 void ResetBackPictureSlots(Document& doc);
 // The pivot: the mean of the selected anchors in pivot mode 1, else the origin.

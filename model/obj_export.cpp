@@ -165,12 +165,7 @@ class MeshBuilder {
     void AddPatch(const Patch& q) {
         const std::array<int32_t, 16> net = PatchNet(obj_.segments, q);
         float cp[48];
-        for (int k = 0; k < 16; ++k) {
-            const ControlPoint& pt = obj_.points[net[k]];
-            cp[k * 3] = pt.x;
-            cp[k * 3 + 1] = pt.y;
-            cp[k * 3 + 2] = pt.z;
-        }
+        PatchFloats(obj_.points.data(), obj_.segments, q, cp);
         const size_t stride = params_.size();
         const size_t grid = stride * stride;
         points_.resize(grid * 3);
@@ -225,12 +220,7 @@ class MeshBuilder {
     void AddFreeSegment(const Segment& s) {
         const std::array<int32_t, 4> cp{{s.p0, s.p1, s.p2, s.p3}};
         float ctrl[12];
-        for (int k = 0; k < 4; ++k) {
-            const ControlPoint& pt = obj_.points[cp[k]];
-            ctrl[k * 3] = pt.x;
-            ctrl[k * 3 + 1] = pt.y;
-            ctrl[k * 3 + 2] = pt.z;
-        }
+        SegmentFloats(obj_.points.data(), s, ctrl);
         const size_t stride = params_.size();
         points_.resize(stride * 3);
         for (size_t i = 0; i < stride; ++i)
