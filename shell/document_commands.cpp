@@ -71,6 +71,12 @@ bool SaveFileDialog(wxWindow* owner, const std::vector<FileFilter>& filters) {
     return !state.fileName.empty();
 }
 
+bool WindowUntouched() {
+    const AppState& app = App();
+    return app.documentPath.empty() && !app.doc.modified && !app.history.CanUndo() &&
+           app.doc.objectCount() == 1 && app.doc.objects[0].points.empty();
+}
+
 std::vector<std::string> OpenFileDialog(wxWindow* owner, const char* caption, bool multiple) {
     FileDialogState& state = App().fileDialog;
     if (state.startDir.empty()) state.startDir = wxGetCwd().utf8_string();
@@ -98,9 +104,7 @@ bool OpenCommand(wxWindow* owner) {
     if (paths.empty()) return false;
     // A window with nothing in it takes the first file; everything else opens in a new window,
     // as files named on the command line after the first do.
-    const bool untouched = app.documentPath.empty() && !app.doc.modified &&
-                           !app.history.CanUndo() && app.doc.objectCount() == 1 &&
-                           app.doc.objects[0].points.empty();
+    const bool untouched = WindowUntouched();
     std::vector<std::string> rest = paths;
     bool opened = false;
     if (untouched) {

@@ -22,6 +22,10 @@ bool SaveFileDialog(wxWindow* owner, const std::vector<FileFilter>& filters);
 // dialog or a failed write (reported in a message box) leaves `modified` as it was.
 bool SaveAsCommand(wxWindow* owner);
 
+// Whether the window holds nothing yet: a new, unchanged document without a file, with one
+// empty object and nothing to undo. Such a window takes an opened or restored document.
+bool WindowUntouched();
+
 // The shared open dialog for documents (the *.zarni filter, the last path and folder of the
 // save dialogs); the chosen paths, empty when cancelled.
 std::vector<std::string> OpenFileDialog(wxWindow* owner, const char* caption, bool multiple);

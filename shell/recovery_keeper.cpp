@@ -62,9 +62,7 @@ void RecoveryKeeper::Forget() {
 
 void RecoveryKeeper::OfferLeftCopies() {
     AppState& app = App();
-    const bool untouched = app.documentPath.empty() && !app.doc.modified &&
-                           app.doc.objectCount() == 1 && app.doc.objects[0].points.empty();
-    if (!untouched) return;
+    if (!WindowUntouched()) return;
     for (const RecoveryCopy& copy : OrphanedRecoveries(folder_, ProgramRunning)) {
         char when[64] = "";
         const std::time_t t = static_cast<std::time_t>(copy.modifiedTime);
