@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "pictures/bitmap.h"
+#include "formats/bitmap.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "model/settings.h"
 #include "platform/heap.h"
 #include "view/camera.h"
-#include "view/gl/scene.h"
+#include "gl/scene.h"
 
 namespace {
 

@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "model/native_file.h"
+#include "formats/native_file.h"
 #include "model/settings.h"
-#include "pictures/back_picture.h"
+#include "rules/back_picture.h"
 #include "view/camera.h"
-#include "view/gl/scene.h"
-#include "view/gl/textures.h"
+#include "gl/scene.h"
+#include "gl/textures.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 
 #include "model/document.h"
 #include "view/camera.h"
-#include "view/gl/pick.h"
+#include "gl/pick.h"
 
 namespace {
 

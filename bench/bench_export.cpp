@@ -5,7 +5,7 @@
 #include <string>
 
 #include "bench/big_document.h"
-#include "model/pov_export.h"
+#include "formats/pov_export.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // the picture rendered, and the dialog's colour area composed with its inverted markers.
 #include <benchmark/benchmark.h>
 
-#include "pictures/hsv.h"
+#include "rules/hsv.h"
 
 namespace zarni {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "bench/big_document.h"
-#include "model/native_file.h"
+#include "formats/native_file.h"
 
 namespace {
 

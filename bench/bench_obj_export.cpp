@@ -7,7 +7,7 @@
 #include <string>
 
 #include "bench/draw_document.h"
-#include "model/obj_export.h"
+#include "formats/obj_export.h"
 
 namespace {
 

@@ -13,11 +13,11 @@
 #include <vector>
 
 #include "bench/draw_document.h"
-#include "palette/core/palette.h"
-#include "palette/tool_palette.h"
-#include "shell/app_state.h"
-#include "shell/main_frame.h"
-#include "shell/views.h"
+#include "rules/palette.h"
+#include "ui/tool_palette.h"
+#include "ui/app_state.h"
+#include "ui/main_frame.h"
+#include "ui/views.h"
 
 namespace {
 

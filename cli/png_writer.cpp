@@ -6,7 +6,7 @@
 #include <csetjmp>
 #include <cstdio>
 
-#include "model/file_io.h"
+#include "platform/file_io.h"
 
 namespace zarni::cli {
 

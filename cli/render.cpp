@@ -13,12 +13,12 @@
 
 #include "cli/png_writer.h"
 #include "model/document.h"
-#include "model/native_file.h"
+#include "formats/native_file.h"
 #include "model/settings.h"
 #include "platform/profile.h"
-#include "shell/core/settings.h"
+#include "formats/settings_file.h"
 #include "view/camera.h"
-#include "view/gl/scene.h"
+#include "gl/scene.h"
 
 namespace zarni::cli {
 

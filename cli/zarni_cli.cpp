@@ -12,14 +12,14 @@
 #include "cli/document_json.h"
 #include "cli/render.h"
 #include "model/document.h"
-#include "model/file_io.h"
-#include "model/native_file.h"
-#include "model/obj_export.h"
-#include "model/pov_export.h"
-#include "pictures/bitmap.h"
+#include "platform/file_io.h"
+#include "formats/native_file.h"
+#include "formats/obj_export.h"
+#include "formats/pov_export.h"
+#include "formats/bitmap.h"
 #include "platform/profile.h"
-#include "shell/core/settings.h"
-#include "shell/core/shape_settings.h"
+#include "formats/settings_file.h"
+#include "rules/shape_settings.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "pictures/bitmap.h"
+#include "formats/bitmap.h"
 
 namespace {
 

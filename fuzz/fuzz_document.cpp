@@ -7,7 +7,7 @@
 
 #include "model/document.h"
 #include "model/invariants.h"
-#include "model/native_file.h"
+#include "formats/native_file.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/profile.h"
-#include "shell/core/settings.h"
+#include "formats/settings_file.h"
 
 namespace {
 

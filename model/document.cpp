@@ -6,7 +6,7 @@
 #include <cstring>
 #include <utility>
 
-#include "model/file_io.h"
+#include "platform/file_io.h"
 
 namespace zarni {
 

@@ -1,5 +1,5 @@
 // The palette and object-list icons (resource ids 297..351, 401, 402) as PNG files built into
-// the program. Display-free; resources/icon_bitmaps.h turns them into bitmaps.
+// the program. Display-free; ui/icon_bitmaps.h turns them into bitmaps.
 #pragma once
 
 #include <cstddef>

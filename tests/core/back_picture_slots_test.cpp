@@ -7,8 +7,8 @@
 #include <string>
 
 #include "bmp_writer.h"
-#include "model/native_file.h"
-#include "pictures/back_picture.h"
+#include "formats/native_file.h"
+#include "rules/back_picture.h"
 #include "platform/cp932.h"
 #include "temp_folder.h"
 

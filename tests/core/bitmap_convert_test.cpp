@@ -5,7 +5,7 @@
 #include <map>
 #include <vector>
 
-#include "pictures/bitmap.h"
+#include "formats/bitmap.h"
 
 namespace zarni {
 namespace {

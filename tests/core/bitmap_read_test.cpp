@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "pictures/bitmap.h"
+#include "formats/bitmap.h"
 
 namespace zarni {
 namespace {

@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "model/document.h"
-#include "model/file_io.h"
-#include "model/native_file.h"
-#include "model/pov_export.h"
+#include "platform/file_io.h"
+#include "formats/native_file.h"
+#include "formats/pov_export.h"
 #include "tests/core/test_documents.h"
 
 namespace zarni {

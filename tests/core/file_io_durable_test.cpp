@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "model/document.h"
-#include "model/native_file.h"
+#include "formats/native_file.h"
 #include "platform/files.h"
 #include "platform/profile.h"
 #include "tests/core/temp_folder.h"

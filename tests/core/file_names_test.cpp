@@ -1,6 +1,6 @@
 // The File commands' path rules: forced extensions, filter lists and the shared filter index,
 // and the command-line hand-over to a new instance.
-#include "shell/core/file_names.h"
+#include "rules/file_names.h"
 
 #include <gtest/gtest.h>
 

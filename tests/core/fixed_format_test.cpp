@@ -9,7 +9,7 @@
 #include <random>
 #include <string>
 
-#include "model/fixed_format.h"
+#include "formats/fixed_format.h"
 
 namespace zarni {
 namespace {

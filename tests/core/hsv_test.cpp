@@ -6,7 +6,7 @@
 #include <set>
 #include <string>
 
-#include "pictures/hsv.h"
+#include "rules/hsv.h"
 
 namespace zarni {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "model/document.h"
-#include "model/native_file.h"
+#include "formats/native_file.h"
 #include "tests/core/test_documents.h"
 
 namespace zarni {

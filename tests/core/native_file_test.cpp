@@ -10,9 +10,9 @@
 #include <random>
 
 #include "model/document.h"
-#include "model/file_io.h"
+#include "platform/file_io.h"
 #include "model/invariants.h"
-#include "model/native_file.h"
+#include "formats/native_file.h"
 #include "tests/core/test_documents.h"
 
 namespace zarni {

@@ -16,13 +16,13 @@
 #include <vector>
 
 #include "model/document.h"
-#include "model/native_file.h"
-#include "model/obj_export.h"
+#include "formats/native_file.h"
+#include "formats/obj_export.h"
 #include "ops/lathe.h"
 #include "tests/core/shape_fixtures.h"
 #include "tests/core/temp_folder.h"
 #include "tests/core/test_documents.h"
-#include "view/tessellation.h"
+#include "model/tessellation.h"
 
 namespace zarni {
 namespace {

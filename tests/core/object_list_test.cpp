@@ -5,7 +5,7 @@
 
 #include <set>
 
-#include "palette/core/object_list.h"
+#include "rules/object_list.h"
 #include "platform/cp932.h"
 
 namespace zarni {

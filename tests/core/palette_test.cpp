@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "model/invariants.h"
-#include "palette/core/palette.h"
+#include "rules/palette.h"
 #include "resources/ids.h"
 #include "tests/core/ops_fixtures.h"
 

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "model/document.h"
-#include "model/native_file.h"
-#include "model/pov_export.h"
+#include "formats/native_file.h"
+#include "formats/pov_export.h"
 #include "tests/core/temp_folder.h"
 #include "tests/core/test_documents.h"
 

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "model/document.h"
-#include "model/file_io.h"
-#include "model/pov_export.h"
+#include "platform/file_io.h"
+#include "formats/pov_export.h"
 #include "tests/core/test_documents.h"
 
 namespace zarni {

@@ -7,8 +7,8 @@
 #include "model/document.h"
 #include "model/settings.h"
 #include "platform/profile.h"
-#include "shell/core/preferences_rules.h"
-#include "shell/core/settings.h"
+#include "rules/preferences_rules.h"
+#include "formats/settings_file.h"
 #include "tests/core/temp_folder.h"
 
 namespace zarni {

@@ -1,8 +1,8 @@
 // The picture dialog's preview: the fitted rectangle and the pane's pixels.
 #include <gtest/gtest.h>
 
-#include "pictures/bitmap.h"
-#include "pictures/preview_fit.h"
+#include "formats/bitmap.h"
+#include "rules/preview_fit.h"
 
 namespace zarni {
 namespace {

@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "model/native_file.h"
+#include "formats/native_file.h"
 #include "ops/primitives.h"
-#include "shell/core/recovery.h"
+#include "rules/recovery.h"
 
 namespace zarni {
 namespace {

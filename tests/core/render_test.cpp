@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "model/document.h"
-#include "model/file_io.h"
-#include "model/native_file.h"
+#include "platform/file_io.h"
+#include "formats/native_file.h"
 #include "tests/core/temp_folder.h"
 #include "tests/core/test_documents.h"
 

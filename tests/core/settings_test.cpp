@@ -10,7 +10,7 @@
 
 #include "model/settings.h"
 #include "platform/profile.h"
-#include "shell/core/settings.h"
+#include "formats/settings_file.h"
 #include "tests/core/temp_folder.h"
 
 namespace zarni {

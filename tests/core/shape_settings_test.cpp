@@ -14,7 +14,7 @@
 #include "ops/lathe.h"
 #include "ops/primitives.h"
 #include "platform/profile.h"
-#include "shell/core/shape_settings.h"
+#include "rules/shape_settings.h"
 #include "tests/core/ops_fixtures.h"
 
 namespace zarni {

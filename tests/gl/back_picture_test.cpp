@@ -5,8 +5,8 @@
 
 #include "../core/bmp_writer.h"
 #include "gl_fixture.h"
-#include "pictures/back_picture.h"
-#include "view/gl/textures.h"
+#include "rules/back_picture.h"
+#include "gl/textures.h"
 
 namespace zarni::gltest {
 namespace {

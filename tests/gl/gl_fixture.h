@@ -15,7 +15,7 @@
 #include "model/document.h"
 #include "model/settings.h"
 #include "view/camera.h"
-#include "view/gl/scene.h"
+#include "gl/scene.h"
 
 namespace zarni::gltest {
 

@@ -6,7 +6,7 @@
 #include <random>
 
 #include "tests/gl/gl_fixture.h"
-#include "view/gl/pick.h"
+#include "gl/pick.h"
 
 namespace zarni::gltest {
 namespace {

@@ -4,7 +4,7 @@
 #include <set>
 
 #include "tests/gl/gl_fixture.h"
-#include "view/gl/pick.h"
+#include "gl/pick.h"
 
 namespace zarni::gltest {
 namespace {

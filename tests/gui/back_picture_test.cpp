@@ -10,8 +10,8 @@
 
 #include "../core/bmp_writer.h"
 #include "gui_fixture.h"
-#include "shell/back_pictures.h"
-#include "shell/views.h"
+#include "ui/back_pictures.h"
+#include "ui/views.h"
 #include "view_wait.h"
 
 namespace zarni {

@@ -8,9 +8,9 @@
 #include <sstream>
 
 #include "gui_fixture.h"
-#include "model/pov_export.h"
+#include "formats/pov_export.h"
 #include "resources/ids.h"
-#include "shell/views.h"
+#include "ui/views.h"
 
 namespace zarni {
 namespace {

@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "model/document.h"
-#include "model/native_file.h"
+#include "formats/native_file.h"
 #include "ops/primitives.h"
-#include "shell/app_state.h"
-#include "shell/main_frame.h"
+#include "ui/app_state.h"
+#include "ui/main_frame.h"
 
 namespace zarni {
 

@@ -6,10 +6,10 @@
 #include <fstream>
 
 #include "gui_fixture.h"
-#include "palette/core/palette.h"
-#include "palette/tool_palette.h"
+#include "rules/palette.h"
+#include "ui/tool_palette.h"
 #include "resources/ids.h"
-#include "shell/views.h"
+#include "ui/views.h"
 #include "tests/core/ops_fixtures.h"
 #include "view/drag.h"
 

@@ -8,8 +8,8 @@
 #include <functional>
 
 #include "gui_fixture.h"
-#include "pictures/ui/hsv_dialog.h"
-#include "pictures/ui/hsv_dialog_window.h"
+#include "ui/hsv_dialog.h"
+#include "ui/hsv_dialog_window.h"
 #include "platform/profile.h"
 
 namespace zarni {

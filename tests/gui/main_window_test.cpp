@@ -11,7 +11,7 @@
 #include "gui_fixture.h"
 #include "platform/profile.h"
 #include "resources/ids.h"
-#include "shell/views.h"
+#include "ui/views.h"
 #include "view_wait.h"
 
 namespace zarni {

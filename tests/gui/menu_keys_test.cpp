@@ -7,7 +7,7 @@
 
 #include "gui_fixture.h"
 #include "resources/ids.h"
-#include "shell/key_filter.h"
+#include "ui/key_filter.h"
 
 namespace zarni {
 namespace {

@@ -13,12 +13,12 @@
 
 #include "gui_fixture.h"
 #include "model/settings.h"
-#include "palette/core/palette.h"
-#include "palette/object_list.h"
-#include "palette/symmetry_dialog_window.h"
-#include "palette/tool_palette.h"
-#include "pictures/ui/hsv_dialog_window.h"
-#include "shell/views.h"
+#include "rules/palette.h"
+#include "ui/object_list.h"
+#include "ui/symmetry_dialog_window.h"
+#include "ui/tool_palette.h"
+#include "ui/hsv_dialog_window.h"
+#include "ui/views.h"
 
 namespace zarni {
 namespace {

@@ -10,12 +10,12 @@
 
 #include "dialog_answers.h"
 #include "gui_fixture.h"
-#include "palette/core/palette.h"
-#include "palette/shape_dialogs.h"
-#include "palette/tool_palette.h"
-#include "shell/views.h"
+#include "rules/palette.h"
+#include "ui/shape_dialogs.h"
+#include "ui/tool_palette.h"
+#include "ui/views.h"
 #include "tests/core/ops_fixtures.h"
-#include "view/gl/pick.h"
+#include "gl/pick.h"
 
 namespace zarni {
 namespace {

@@ -16,13 +16,13 @@
 #include <set>
 
 #include "gui_fixture.h"
-#include "pictures/bitmap.h"
-#include "pictures/ui/hsv_dialog_window.h"
-#include "pictures/ui/picture_preview.h"
+#include "formats/bitmap.h"
+#include "ui/hsv_dialog_window.h"
+#include "ui/picture_preview.h"
 #include "platform/profile.h"
 #include "resources/ids.h"
-#include "shell/preferences.h"
-#include "shell/views.h"
+#include "ui/preferences.h"
+#include "ui/views.h"
 
 namespace zarni {
 namespace {

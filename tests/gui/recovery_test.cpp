@@ -10,7 +10,7 @@
 
 #include "dialog_answers.h"
 #include "gui_fixture.h"
-#include "shell/core/recovery.h"
+#include "rules/recovery.h"
 
 namespace zarni {
 namespace {

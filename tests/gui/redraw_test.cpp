@@ -4,9 +4,9 @@
 #include <wx/app.h>
 
 #include "gui_fixture.h"
-#include "shell/views.h"
+#include "ui/views.h"
 #include "view/drag.h"
-#include "view/gl/scene.h"
+#include "gl/scene.h"
 #include "view_wait.h"
 
 namespace zarni {

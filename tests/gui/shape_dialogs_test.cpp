@@ -12,7 +12,7 @@
 
 #include "dialog_answers.h"
 #include "gui_fixture.h"
-#include "palette/shape_dialogs.h"
+#include "ui/shape_dialogs.h"
 #include "platform/profile.h"
 
 namespace zarni {

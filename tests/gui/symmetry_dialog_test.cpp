@@ -12,8 +12,8 @@
 
 #include "dialog_answers.h"
 #include "gui_fixture.h"
-#include "palette/symmetry_dialog.h"
-#include "palette/symmetry_dialog_window.h"
+#include "ui/symmetry_dialog.h"
+#include "ui/symmetry_dialog_window.h"
 
 namespace zarni {
 namespace {

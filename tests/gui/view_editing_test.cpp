@@ -4,8 +4,8 @@
 #include <wx/uiaction.h>
 
 #include "gui_fixture.h"
-#include "shell/hint_window.h"
-#include "shell/views.h"
+#include "ui/hint_window.h"
+#include "ui/views.h"
 #include "view/drag.h"
 #include "view_wait.h"
 

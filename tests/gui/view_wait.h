@@ -8,7 +8,7 @@
 #include <chrono>
 #include <functional>
 
-#include "shell/views.h"
+#include "ui/views.h"
 
 namespace zarni {
 

@@ -22,13 +22,13 @@
 #include <string>
 
 #include "bench/big_document.h"
-#include "model/native_file.h"
-#include "palette/core/palette.h"
-#include "palette/tool_palette.h"
-#include "shell/app_state.h"
-#include "shell/document_commands.h"
-#include "shell/main_frame.h"
-#include "shell/views.h"
+#include "formats/native_file.h"
+#include "rules/palette.h"
+#include "ui/tool_palette.h"
+#include "ui/app_state.h"
+#include "ui/document_commands.h"
+#include "ui/main_frame.h"
+#include "ui/views.h"
 
 namespace {
 

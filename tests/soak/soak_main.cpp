@@ -42,14 +42,14 @@
 #include <vector>
 
 #include "model/document.h"
-#include "model/native_file.h"
+#include "formats/native_file.h"
 #include "ops/primitives.h"
-#include "palette/core/palette.h"
-#include "palette/object_list.h"
+#include "rules/palette.h"
+#include "ui/object_list.h"
 #include "resources/ids.h"
-#include "shell/app_state.h"
-#include "shell/main_frame.h"
-#include "shell/views.h"
+#include "ui/app_state.h"
+#include "ui/main_frame.h"
+#include "ui/views.h"
 
 namespace {
 

@@ -1,0 +1,115 @@
+// Loading the start-up settings and writing them back.
+#include "formats/settings_file.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "platform/profile.h"
+
+namespace zarni {
+
+namespace {
+
+// Truncation toward zero, saturated so that absurd values read from a hand-edited file cannot
+// make the conversion undefined.
+int32_t TruncToInt32(double v) {
+    if (std::isnan(v)) return 0;
+    if (v <= static_cast<double>(std::numeric_limits<int32_t>::min())) {
+        return std::numeric_limits<int32_t>::min();
+    }
+    if (v >= static_cast<double>(std::numeric_limits<int32_t>::max())) {
+        return std::numeric_limits<int32_t>::max();
+    }
+    return static_cast<int32_t>(v);
+}
+
+bool WriteColor(const char* key, const std::array<float, 3>& rgb, const std::string& path) {
+    const uint32_t value = ColorValueFromFloats(rgb[0], rgb[1], rgb[2]);
+    return WriteProfileInt("View", key, static_cast<int32_t>(value), path);
+}
+
+// Tenths of a model unit as stored: 10 x the float rounded to the nearest, so a value typed in
+// tenths, held as the float nearest value / 10 and written again is the value typed (87, held
+// as 8.6999998, truncated would give 86).
+int32_t TenthsOf(float value) {
+    return TruncToInt32(std::floor(10.0 * static_cast<double>(value) + 0.5));
+}
+
+}  // namespace
+
+Settings SettingsFrom(const ProfileText& file) {
+    // The stored integers read as unsigned; as signed they are what was written, so a stored -5
+    // is below a range, not far above it.
+    auto held = [&file](const char* section, const char* key, int32_t defaultValue, int32_t low,
+                        int32_t high) {
+        const auto value = static_cast<int32_t>(file.Int(section, key, defaultValue));
+        return std::clamp(value, low, high);
+    };
+    auto color = [&file](const char* key, int32_t defaultValue) {
+        return ColorFromValue(file.Int("View", key, defaultValue));
+    };
+    Settings s;
+    const std::array<float, 3> back = color("BackColor", kDefaultBackColor);
+    s.backColorRGBA = {{back[0], back[1], back[2], 1.0f}};
+    s.wireColor = color("WireColor", kDefaultWireColor);
+    s.handleColor = color("HandleColor", kDefaultHandleColor);
+    s.otherObjectColor = color("OtherObjectColor", kDefaultOtherObjectColor);
+    s.defaultAltitude = static_cast<float>(held("View", "DefaultAltitude", kDefaultAltitudeTenths,
+                                                kMinAltitudeTenths, kMaxLengthTenths) /
+                                           10.0);
+    s.fovy = static_cast<float>(held("View", "Fovy", kDefaultFovy, kMinFovy, kMaxFovy));
+    s.axesSize = static_cast<float>(
+        held("View", "AxesSize", kDefaultAxesSizeTenths, 0, kMaxLengthTenths) / 10.0);
+    s.synchronize = file.Int("View", "fSynchronize", 1) != 0 ? 1 : 0;
+    s.divLevel = held("DefaultValue", "DivLevel", 6, kMinDivLevel, kMaxDivLevel);
+    s.backPictureVisible = file.Int("BackPicture", "Visible", 0) != 0 ? 1 : 0;
+    s.controlFlags = static_cast<int32_t>(file.Int("Control", "Flags", 0) & kKnownControlFlags);
+    return s;
+}
+
+Settings LoadSettings(const std::string& path) {
+    return SettingsFrom(ReadProfile(path));
+}
+
+bool SettingsInRange(const Settings& s) {
+    auto unit = [](float c) { return c >= 0.0f && c <= 1.0f; };
+    for (float c : s.backColorRGBA)
+        if (!unit(c)) return false;
+    for (const std::array<float, 3>* rgb : {&s.wireColor, &s.handleColor, &s.otherObjectColor})
+        for (float c : *rgb)
+            if (!unit(c)) return false;
+    return s.defaultAltitude >= kMinAltitudeTenths / 10.0f &&
+           s.defaultAltitude <= kMaxLengthTenths / 10.0f && s.fovy >= kMinFovy &&
+           s.fovy <= kMaxFovy && s.axesSize >= 0.0f && s.axesSize <= kMaxLengthTenths / 10.0f &&
+           (s.synchronize == 0 || s.synchronize == 1) && s.divLevel >= kMinDivLevel &&
+           s.divLevel <= kMaxDivLevel && (s.backPictureVisible == 0 || s.backPictureVisible == 1) &&
+           (s.controlFlags & ~kKnownControlFlags) == 0;
+}
+
+bool SaveViewSettings(const Settings& s, const std::string& path) {
+    const std::array<float, 3> back{{s.backColorRGBA[0], s.backColorRGBA[1], s.backColorRGBA[2]}};
+    bool ok = WriteColor("BackColor", back, path);
+    ok = WriteColor("WireColor", s.wireColor, path) && ok;
+    ok = WriteColor("HandleColor", s.handleColor, path) && ok;
+    ok = WriteColor("OtherObjectColor", s.otherObjectColor, path) && ok;
+    ok = WriteProfileInt("View", "DefaultAltitude", TenthsOf(s.defaultAltitude), path) && ok;
+    ok = WriteProfileInt("View", "Fovy", TruncToInt32(s.fovy), path) && ok;
+    ok = WriteProfileInt("View", "AxesSize", TenthsOf(s.axesSize), path) && ok;
+    ok = WriteProfileInt("View", "fSynchronize", s.synchronize, path) && ok;
+    return ok;
+}
+
+bool SaveControlFlags(int32_t controlFlags, const std::string& path) {
+    return WriteProfileInt("Control", "Flags", controlFlags, path);
+}
+
+bool SaveBackPictureVisible(int32_t visible, const std::string& path) {
+    return WriteProfileInt("BackPicture", "Visible", visible, path);
+}
+
+bool SaveDivLevel(int32_t divLevel, const std::string& path) {
+    return WriteProfileInt("DefaultValue", "DivLevel", divLevel, path);
+}
+
+}  // namespace zarni

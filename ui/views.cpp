@@ -1,0 +1,715 @@
+// The four OpenGL views, their layouts, deferred redraws and timer, and the window side of the
+// editing state machine.
+#include "ui/views.h"
+
+#include <wx/app.h>
+#include <wx/dcclient.h>
+#include <wx/settings.h>
+#include <wx/toplevel.h>
+#include <wx/utils.h>
+
+#include <cstring>
+
+#include "rules/back_picture.h"
+#include "platform/clock.h"
+#include "ui/cursors.h"
+#include "resources/ids.h"
+#include "ui/app_state.h"
+#include "ui/hint_window.h"
+#include "ui/key_filter.h"
+#include "ui/palette_strip.h"
+#include "gl/pick.h"
+
+namespace zarni {
+
+namespace {
+
+ViewSet* g_views = nullptr;
+
+uint64_t Mix(uint64_t h, uint64_t v) {
+    return h ^ (v + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2));
+}
+
+uint64_t MixFloat(uint64_t h, float f) {
+    uint32_t bits = 0;
+    std::memcpy(&bits, &f, sizeof bits);
+    return Mix(h, bits);
+}
+
+uint64_t MixVec(uint64_t h, const Vec3& v) {
+    return MixFloat(MixFloat(MixFloat(h, v.x), v.y), v.z);
+}
+
+wxGLAttributes ViewAttributes() {
+    wxGLAttributes attributes;
+    attributes.PlatformDefaults().RGBA().DoubleBuffer().Depth(24).EndList();
+    if (wxGLCanvas::IsDisplaySupported(attributes)) return attributes;
+    wxGLAttributes fallback;
+    fallback.PlatformDefaults().RGBA().DoubleBuffer().Depth(16).EndList();
+    return fallback;
+}
+
+// The view's key code of a key press, or 0 for keys the views do not know.
+int32_t ViewKeyOf(int key) {
+    if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) return key;
+    if (key >= 'a' && key <= 'z') return key - 'a' + 'A';
+    if (key >= WXK_NUMPAD0 && key <= WXK_NUMPAD9) return kKeyNumpad0 + (key - WXK_NUMPAD0);
+    switch (key) {
+        case WXK_UP:
+        case WXK_NUMPAD_UP:
+            return kKeyUp;
+        case WXK_DOWN:
+        case WXK_NUMPAD_DOWN:
+            return kKeyDown;
+        case WXK_F4:
+            return kKeyF4;
+        case WXK_F12:
+            return kKeyF12;
+        default:
+            return 0;
+    }
+}
+
+ModifierKeys KeysOf(const wxKeyboardState& state) {
+    return ModifierKeys{state.ControlDown(), state.ShiftDown(), state.AltDown()};
+}
+
+}  // namespace
+
+ViewSet* Views() {
+    return g_views;
+}
+void SetViews(ViewSet* views) {
+    g_views = views;
+}
+
+void RedrawAllViews() {
+    if (g_views) g_views->RedrawAllViews();
+}
+
+void RedrawCurrentView() {
+    if (g_views) g_views->RedrawCurrentView();
+}
+
+void FlushRedraws() {
+    if (g_views) g_views->FlushRedraws();
+}
+
+// ---------------------------------------------------------------------------------------------
+
+ViewPanel::ViewPanel(wxWindow* parent, ViewSet& set, int index, const wxGLAttributes& attributes,
+                     const wxGLContext* share)
+    : wxGLCanvas(parent, attributes, kFirstViewId + index, wxPoint(0, 0), wxSize(100, 100),
+                 wxBORDER_SUNKEN | wxWANTS_CHARS, "GLPanel"),
+      set_(set),
+      index_(index) {
+    context_ = std::make_unique<wxGLContext>(this, share);
+    textures_ = &set.textures_;
+    if (share && !context_->IsOK()) {
+        // Drawing with unshared names would show another picture or none; a context of its
+        // own with its own textures still shows the right ones.
+        context_ = std::make_unique<wxGLContext>(this);
+        ownTextures_ = std::make_unique<PictureTextures>();
+        textures_ = ownTextures_.get();
+    }
+    Bind(wxEVT_PAINT, &ViewPanel::OnPaint, this);
+    // Marked views are drawn from the views' own idle event. Under GTK 3 wx sends it from a
+    // low-priority main-loop source, after every pending input event, timer and GTK redraw,
+    // so it runs exactly when the queue is empty, and the window's idle event comes before
+    // its children's: the main window's idle step (a drag outside the view, the palette's
+    // poll) has made its requests when the views draw. Refresh(false) would also coalesce,
+    // but its paint comes from GTK's frame clock on its own schedule (throttled to the frame
+    // rate, waiting for the compositor), never for a hidden view, and gives neither a way to
+    // know that every requested picture is drawn nor a way to draw it at once.
+    SetExtraStyle(GetExtraStyle() | wxWS_EX_PROCESS_IDLE);
+    Bind(wxEVT_IDLE, &ViewPanel::OnIdle, this);
+    Bind(wxEVT_SIZE, &ViewPanel::OnSize, this);
+    Bind(wxEVT_ERASE_BACKGROUND, [](wxEraseEvent&) {});
+    Bind(wxEVT_KEY_DOWN, &ViewPanel::OnKeyDown, this);
+    Bind(wxEVT_CHAR, &ViewPanel::OnChar, this);
+    for (const wxEventTypeTag<wxMouseEvent>& type :
+         {wxEVT_MOTION, wxEVT_LEAVE_WINDOW, wxEVT_RIGHT_DOWN, wxEVT_RIGHT_UP, wxEVT_RIGHT_DCLICK,
+          wxEVT_MIDDLE_DOWN, wxEVT_MIDDLE_UP, wxEVT_MIDDLE_DCLICK, wxEVT_LEFT_DOWN, wxEVT_LEFT_UP,
+          wxEVT_LEFT_DCLICK, wxEVT_MOUSEWHEEL}) {
+        Bind(type, &ViewPanel::OnMouse, this);
+    }
+}
+
+bool ViewPanel::Render() {
+    if (!IsShownOnScreen() || !contextOk()) return false;
+    const wxSize size = GetClientSize() * GetContentScaleFactor();
+    if (size.x <= 0 || size.y <= 0) return false;
+    if (!SetCurrent(*context_)) return false;
+    AppState& app = App();
+    if (!glReady_) {
+        InitContextState(app.settings);
+        glReady_ = true;
+    }
+    if (camera.width != size.x || camera.height != size.y) {
+        camera.width = size.x;
+        camera.height = size.y;
+        projectionLoaded_ = false;
+    }
+    UpdateCamera(camera);
+    // Textures of pictures no slot shows any more are deleted here, where a context of their
+    // space is current (an undo step may still hold the picture: its texture is made again
+    // should it come back).
+    std::vector<const void*> inSlots;
+    for (const BackPictureSlot& s : app.doc.backPictures)
+        if (s.picture) inSlots.push_back(s.picture.get());
+    textures_->ReleaseUnused(inSlots);
+    const SceneInput in = set_.MakeSceneInput(*textures_);
+    const auto& back = app.settings.backColorRGBA;
+    glClearColor(back[0], back[1], back[2], back[3]);
+    const float fovy = app.cameras.fovy;
+    // A new size, field of view or camera kind needs the projection loaded again: that is
+    // the size message's work, which also saves the matrices the cursor mapping reads.
+    if (!projectionLoaded_ || loadedFovy_ != fovy || loadedPerspective_ != camera.perspective) {
+        SizeView(camera, fovy, in);
+        projectionLoaded_ = true;
+        loadedFovy_ = fovy;
+        loadedPerspective_ = camera.perspective;
+    } else {
+        DrawView(in, camera);
+    }
+    const RubberBand& band = set_.editor().rubberBand();
+    if (band.visible && set_.bandView_ == index_) DrawRubberBand(camera, fovy, band.from, band.to);
+    SwapBuffers();
+    drawnState_ = set_.PictureState(*this);
+    drawPending_ = false;
+    set_.CountDraw();
+    return true;
+}
+
+bool ViewPanel::ProjectionPending() const {
+    const wxSize size = GetClientSize() * GetContentScaleFactor();
+    return !projectionLoaded_ || loadedFovy_ != App().cameras.fovy ||
+           loadedPerspective_ != camera.perspective || camera.width != size.x ||
+           camera.height != size.y;
+}
+
+void ViewPanel::OnPaint(wxPaintEvent&) {
+    wxPaintDC dc(this);
+    const int previous = set_.currentView();
+    Render();
+    // A paint of a view other than the current one gives the context back afterwards.
+    if (previous != index_ && previous >= 0) set_.MakeCurrent(previous);
+}
+
+void ViewPanel::OnIdle(wxIdleEvent& event) {
+    // One more idle pass after a picture: the idle step of a drag outside the view moves on
+    // after each picture, and stops once the cursor rests and nothing is drawn.
+    if (set_.FlushRedraws()) event.RequestMore();
+    event.Skip();
+}
+
+void ViewPanel::OnSize(wxSizeEvent& event) {
+    projectionLoaded_ = false;
+    // GTK's paint of the new size comes before the idle pass and takes the mark with it; the
+    // mark draws the view should no paint come.
+    set_.RequestDraw(index_);
+    Refresh(false);
+    event.Skip();
+}
+
+void ViewPanel::OnKeyDown(wxKeyEvent& event) {
+    set_.MakeCurrent(index_);
+    // Alt combinations belong to the menu.
+    const int32_t key = event.AltDown() ? 0 : ViewKeyOf(event.GetKeyCode());
+    if (key != 0 && set_.editor().Key(camera, ViewKeyEvent{key, KeysOf(event)})) return;
+    event.Skip();
+}
+
+void ViewPanel::OnChar(wxKeyEvent& event) {
+    const int ch = static_cast<int>(event.GetUnicodeKey());
+    if (ch != WXK_NONE && set_.editor().Char(camera, ch)) return;
+    event.Skip();
+}
+
+CursorPoint ViewPanel::ToCursor(wxPoint client) const {
+    const double scale = GetContentScaleFactor();
+    return {static_cast<int32_t>(client.x * scale), static_cast<int32_t>(client.y * scale)};
+}
+
+void ViewPanel::OnMouse(wxMouseEvent& event) {
+    set_.HandleMouse(*this, event);
+    event.Skip();
+}
+
+// ---------------------------------------------------------------------------------------------
+
+ViewSet::ViewSet(wxWindow* parent) : parent_(parent), timer_(this) {
+    AppState& app = App();
+    ResetBackPictureSlots(app.doc);
+    CreateObject(app.doc);
+    app.doc.modified = false;
+    app.cameras = ResetCameraMemories(app.settings.fovy, app.settings.defaultAltitude);
+    const wxGLAttributes attributes = ViewAttributes();
+    for (int i = 0; i < kViews; ++i) {
+        const wxGLContext* share = i == 0 ? nullptr : views_[0]->context_.get();
+        views_[i] = new ViewPanel(parent, *this, i, attributes, share);
+        InitViewCamera(views_[i]->camera, app.settings.defaultAltitude);
+    }
+    SetViews(this);
+    SetOneViewLayout();
+    editor_ = std::make_unique<ViewEditor>(app.doc, app.sw, app.cameras, app.settings, *this);
+    arrowCursor_ = wxCursor(wxCURSOR_ARROW);
+    pointCursor_ = CreatePointCursor();
+    hint_ = new HintWindow(parent);
+    hint_->SetTimeout(kHintTimeoutMs);
+    showHint = [this](const std::string& text) { hint_->ShowAtCursor(text); };
+    Bind(wxEVT_TIMER, &ViewSet::OnTimer, this);
+    timer_.Start(kTimerMs);
+}
+
+ViewSet::~ViewSet() {
+    timer_.Stop();
+    if (hint_) hint_->Destroy();
+    if (g_views == this) SetViews(nullptr);
+}
+
+SceneInput ViewSet::MakeSceneInput(PictureTextures& textures) const {
+    AppState& app = App();
+    SceneInput in(app.doc, app.sw, app.settings);
+    // Pictures are uploaded when first shown, once for every view of the space.
+    if (app.sw.backPictureVisible) {
+        for (int k = 0; k < kBackSlotCount; ++k) {
+            const std::shared_ptr<LoadedPicture>& picture = app.doc.backPictures[k].picture;
+            if (!picture) continue;
+            const PicturePixels& px = picture->pixels;
+            const TexturePixels pixels{px.width, px.height, px.rgb.data()};
+            const uint32_t texture = textures.Get(picture, pixels);
+            if (texture != 0) in.backPictures[k] = BackPictureInput{texture, px.width, px.height};
+        }
+    }
+    in.cameraDragging = editor_->cameraDragging();
+    in.preview.active = editor_->curve().active;
+    in.preview.q = editor_->curve().q;
+    geometry_.Trim(app.doc.objects.size());
+    in.geometry = &geometry_;
+    return in;
+}
+
+uint64_t ViewSet::PictureState(const ViewPanel& v) const {
+    const AppState& app = App();
+    const ViewCamera& c = v.camera;
+    uint64_t h = Mix(0, changeCount_);
+    h = Mix(h, static_cast<uint64_t>(c.width) << 32 | static_cast<uint32_t>(c.height));
+    for (float f : {c.panX, c.panY, c.panZ, c.altitude, c.pitch, c.yaw, app.cameras.fovy}) {
+        h = MixFloat(h, f);
+    }
+    h = Mix(h, static_cast<uint64_t>(c.perspective) << 16 |
+                   static_cast<uint64_t>(c.viewIndex) << 8 | c.displayMode);
+    h = Mix(h, static_cast<uint64_t>(editor_->dragState()) << 1 | editor_->cameraDragging());
+    if (editor_->curve().active) {
+        for (const Vec3& q : editor_->curve().q)
+            h = MixVec(h, q);
+    }
+
+    const Document& doc = app.doc;
+    h = Mix(h, static_cast<uint64_t>(doc.objects.size()));
+    h = Mix(h, static_cast<uint32_t>(doc.currentObject));
+    h = Mix(h, static_cast<uint32_t>(doc.activePoint));
+    h = Mix(h, static_cast<uint32_t>(doc.pictureRatio));
+    for (const auto* list : {&doc.selectedAnchors, &doc.selectedHandles}) {
+        h = Mix(h, list->size());
+        for (int32_t i : *list)
+            h = Mix(h, static_cast<uint32_t>(i));
+    }
+    for (const PatchObject& o : doc.objects) {
+        h = Mix(h, o.cacheGeneration);
+        h = Mix(h, o.points.size());
+        h = Mix(h, o.segments.size());
+        h = Mix(h, o.patches.size());
+        for (float f : o.color)
+            h = MixFloat(h, f);
+        for (int32_t i :
+             {o.mirrorFlags, o.windmillCount, o.windmillAxis, o.moveX, o.moveY, o.moveZ}) {
+            h = Mix(h, static_cast<uint32_t>(i));
+        }
+    }
+    for (const BackPictureSlot& s : doc.backPictures) {
+        h = Mix(h, std::hash<std::string>()(s.fileName));
+        h = Mix(h, reinterpret_cast<uintptr_t>(s.picture.get()));
+        h = MixVec(MixVec(MixVec(h, s.scale), s.rotation), s.position);
+    }
+
+    const EditSwitches& sw = app.sw;
+    for (int32_t i : {static_cast<int32_t>(sw.editMode), sw.axisLock, sw.pivotMode, sw.handleMode,
+                      sw.showAllObjects, sw.backPictureVisible, sw.intersectSelect, sw.divLevel}) {
+        h = Mix(h, static_cast<uint32_t>(i));
+    }
+    for (uint8_t on : sw.layerVisible)
+        h = Mix(h, on);
+
+    const Settings& st = app.settings;
+    for (float f : st.backColorRGBA)
+        h = MixFloat(h, f);
+    for (const auto* color : {&st.wireColor, &st.handleColor, &st.otherObjectColor}) {
+        for (float f : *color)
+            h = MixFloat(h, f);
+    }
+    h = MixFloat(h, st.axesSize);
+    h = Mix(h, static_cast<uint32_t>(st.controlFlags));
+    return h;
+}
+
+void ViewSet::LayoutViews(const wxRect& area) {
+    viewArea_ = area;
+    for (int i = 0; i < kViews; ++i) {
+        ViewPanel* v = views_[i];
+        if (!v) continue;
+        v->rect = wxRect(area.x + static_cast<int>(area.width * v->fracLeft),
+                         area.y + static_cast<int>(area.height * v->fracTop),
+                         static_cast<int>(area.width * v->fracWidth),
+                         static_cast<int>(area.height * v->fracHeight));
+        // A view without area is hidden rather than squeezed to nothing.
+        if (v->rect.width <= 0 || v->rect.height <= 0) {
+            v->Hide();
+        } else {
+            v->SetSize(v->rect);
+            v->Show();
+            v->InvalidateProjection();
+            RequestDraw(i);
+            v->Refresh(false);
+        }
+    }
+    // The last laid-out view is current until the timer picks the one under the cursor.
+    if (viewCount_ > 0) MakeCurrent(viewCount_ - 1);
+    ++changeCount_;
+}
+
+void ViewSet::RelayoutParent() {
+    wxSizeEvent event(parent_->GetSize(), parent_->GetId());
+    event.SetEventObject(parent_);
+    parent_->GetEventHandler()->ProcessEvent(event);
+    if (layoutChanged) layoutChanged();
+}
+
+void ViewSet::SetOneViewLayout() {
+    viewCount_ = 1;
+    currentView_ = 0;
+    ViewPanel& v0 = *views_[0];
+    v0.camera.displayMode = kDisplayWireframe;
+    v0.fracLeft = v0.fracTop = 0.0f;
+    v0.fracWidth = v0.fracHeight = 1.0f;
+    UpdateCamera(v0.camera);
+    for (int i = 1; i < kViews; ++i) {
+        views_[i]->fracLeft = views_[i]->fracTop = 0.0f;
+        views_[i]->fracWidth = views_[i]->fracHeight = 0.0f;
+    }
+    RelayoutParent();
+}
+
+void ViewSet::SetFourViewLayout() {
+    viewCount_ = 4;
+    const CameraMemories& memories = App().cameras;
+    struct Quadrant {
+        float left, top;
+    };
+    const Quadrant quadrants[kViews] = {{0.5f, 0.0f}, {0.0f, 0.0f}, {0.0f, 0.5f}, {0.5f, 0.5f}};
+    for (int i = 0; i < kViews; ++i) {
+        views_[i]->fracLeft = quadrants[i].left;
+        views_[i]->fracTop = quadrants[i].top;
+        views_[i]->fracWidth = views_[i]->fracHeight = 0.5f;
+    }
+    views_[0]->camera.displayMode = kDisplayCurrentShaded;
+    SetFourViewOrthoCamera(views_[1]->camera, memories, kViewTop);
+    SetFourViewOrthoCamera(views_[2]->camera, memories, kViewFront);
+    SetFourViewOrthoCamera(views_[3]->camera, memories, kViewRight);
+    for (ViewPanel* v : views_)
+        UpdateCamera(v->camera);
+    RelayoutParent();
+}
+
+void ViewSet::ToggleViewLayout() {
+    if (fourViews_) {
+        SetOneViewLayout();
+        fourViews_ = false;
+    } else {
+        SetFourViewLayout();
+        fourViews_ = true;
+    }
+}
+
+void ViewSet::MakeCurrent(int i) {
+    if (i < 0 || i >= kViews || !views_[i]) return;
+    currentView_ = i;
+    ViewPanel* v = views_[i];
+    if (v->IsShownOnScreen() && v->contextOk()) v->SetCurrent(*v->context_);
+}
+
+void ViewSet::RequestDraw(int i) {
+    if (i < 0 || i >= kViews || !views_[i]) return;
+    views_[i]->drawPending_ = true;
+    // Requests made outside any event (a test, a nested loop) still get their idle pass.
+    wxWakeUpIdle();
+}
+
+void ViewSet::RedrawAllViews() {
+    for (int i = 0; i < viewCount_; ++i)
+        RequestDraw(i);
+    viewsReady_ = true;
+}
+
+void ViewSet::RedrawCurrentView() {
+    RequestDraw(currentView_);
+}
+
+bool ViewSet::RedrawPending() const {
+    for (const ViewPanel* v : views_)
+        if (v && v->drawPending_) return true;
+    return false;
+}
+
+bool ViewSet::FlushRedraws() {
+    if (!RedrawPending()) return false;
+    // Each view is drawn as current with its own context; the current view and its context
+    // come back afterwards. `Painting` keeps the timer out meanwhile.
+    const int remembered = currentView_;
+    const bool wasPainting = painting_;
+    painting_ = true;
+    bool drew = false;
+    for (int i = 0; i < kViews; ++i) {
+        ViewPanel* v = views_[i];
+        if (!v || !v->drawPending_) continue;
+        // A view that cannot be drawn now (hidden, no size yet) is drawn by its paint event
+        // once it can; the mark goes either way, so a re-entered flush never draws it twice.
+        v->drawPending_ = false;
+        currentView_ = i;
+        drew = v->Render() || drew;
+    }
+    currentView_ = remembered;
+    MakeCurrent(remembered);
+    painting_ = wasPainting;
+    return drew;
+}
+
+void ViewSet::DrawNow(ViewPanel& v) {
+    const int remembered = currentView_;
+    const bool wasPainting = painting_;
+    painting_ = true;
+    v.drawPending_ = false;
+    currentView_ = v.index();
+    v.Render();
+    currentView_ = remembered;
+    MakeCurrent(remembered);
+    painting_ = wasPainting;
+}
+
+void ViewSet::CycleDisplayModes() {
+    for (int i = 0; i < viewCount_; ++i) {
+        uint8_t& mode = views_[i]->camera.displayMode;
+        mode = static_cast<uint8_t>((mode + 1) % 3);
+    }
+}
+
+ViewPanel* ViewSet::PanelOf(const ViewCamera& camera) const {
+    for (ViewPanel* v : views_)
+        if (v && &v->camera == &camera) return v;
+    return nullptr;
+}
+
+void ViewSet::HandleMouse(ViewPanel& from, wxMouseEvent& event) {
+    const wxEventType type = event.GetEventType();
+    const ModifierKeys keys{event.ControlDown(), event.ShiftDown(), event.AltDown()};
+    if (type == wxEVT_MOUSEWHEEL) {
+        MakeCurrent(from.index());
+        editor_->Wheel(from.camera, event.GetWheelRotation());
+        return;
+    }
+    ViewPanel* target = &from;
+    wxPoint client = event.GetPosition();
+    if (editor_->dragging() && currentView_ >= 0 && views_[currentView_] &&
+        views_[currentView_] != &from) {
+        target = views_[currentView_];
+        client = target->ScreenToClient(from.ClientToScreen(client));
+    }
+    ViewMouseEvent e;
+    e.pos = target->ToCursor(client);
+    e.keys = keys;
+    target->cursorPos = e.pos;
+    if (type == wxEVT_MOTION || type == wxEVT_LEAVE_WINDOW) {
+        e.action = MouseAction::Move;
+    } else {
+        // The views take no double clicks: the second press of one is a press like the first,
+        // and the state machine times it itself.
+        const bool down = type == wxEVT_LEFT_DOWN || type == wxEVT_RIGHT_DOWN ||
+                          type == wxEVT_MIDDLE_DOWN || type == wxEVT_LEFT_DCLICK ||
+                          type == wxEVT_RIGHT_DCLICK || type == wxEVT_MIDDLE_DCLICK;
+        e.action = down ? MouseAction::Down : MouseAction::Up;
+        if (type == wxEVT_LEFT_DOWN || type == wxEVT_LEFT_UP || type == wxEVT_LEFT_DCLICK) {
+            e.button = MouseButton::Left;
+        } else if (type == wxEVT_RIGHT_DOWN || type == wxEVT_RIGHT_UP ||
+                   type == wxEVT_RIGHT_DCLICK) {
+            e.button = MouseButton::Right;
+        } else {
+            e.button = MouseButton::Middle;
+        }
+        if (down && !editor_->dragging()) MakeCurrent(target->index());
+    }
+    editor_->Mouse(target->camera, e);
+}
+
+PickResult ViewSet::PickPoint(ViewCamera& view, CursorPoint at) {
+    AppState& app = App();
+    UpdateCamera(view);
+    PickInput in(app.doc, app.sw, app.settings.controlFlags);
+    in.fovy = app.cameras.fovy;
+    return PickPointHits(in, view, at);
+}
+
+int32_t ViewSet::PickRectangle(ViewCamera& view, int32_t left, int32_t top, int32_t width,
+                               int32_t height, ModifierKeys keys, Vec3& dragOrigin) {
+    AppState& app = App();
+    UpdateCamera(view);
+    return ::zarni::PickRectangle(app.doc, app.sw, app.settings.controlFlags, view,
+                                  app.cameras.fovy, left, top, width, height, keys, &dragOrigin);
+}
+
+Vec3 ViewSet::CursorToModel(ViewCamera& view, CursorPoint at, Vec3 dragOrigin) {
+    ViewPanel* v = PanelOf(view);
+    // The mapping reads the matrices saved by the last projection load. A load that was asked
+    // for (ReloadProjection, a resize) waits for the view's next picture, so it is drawn now.
+    // A picture that is only marked is not: the saved matrices follow the camera (its edits
+    // and drag ends compute them), and the depth only picks a point on the cursor's line of
+    // sight, which is then cut with the plane through the drag origin - a picture one frame
+    // older gives the same model point.
+    if (v && v->ProjectionPending()) DrawNow(*v);
+    // The depth comes from the view's last picture; a view that was never drawn has none and
+    // maps as if nothing were under the cursor.
+    if (v && v->IsShownOnScreen() && v->contextOk() && v->glReady_ && v->SetCurrent(*v->context_))
+        return CursorToModelInContext(view, at, dragOrigin);
+    return ::zarni::CursorToModel(view, at, 1.0f, dragOrigin);
+}
+
+uint32_t ViewSet::TickCount() {
+    return ::zarni::TickCount();
+}
+
+uint32_t ViewSet::DoubleClickTime() {
+    // wxGTK reads the desktop's gtk-double-click-time here.
+    const int ms = wxSystemSettings::GetMetric(wxSYS_DCLICK_MSEC);
+    return ms > 0 ? static_cast<uint32_t>(ms) : 400u;
+}
+
+uint8_t ViewSet::ButtonsDown() {
+    const wxMouseState mouse = wxGetMouseState();
+    return static_cast<uint8_t>((mouse.LeftIsDown() ? 1 : 0) | (mouse.RightIsDown() ? 2 : 0) |
+                                (mouse.MiddleIsDown() ? 4 : 0));
+}
+
+bool ViewSet::CursorInView(ViewCamera& view, CursorPoint& at) {
+    ViewPanel* v = PanelOf(view);
+    if (!v) return false;
+    const wxPoint client = v->ScreenToClient(wxGetMousePosition());
+    at = v->ToCursor(client);
+    v->cursorPos = at;
+    return wxRect(v->GetClientSize()).Contains(client);
+}
+
+void ViewSet::RedrawView(ViewCamera& view) {
+    if (ViewPanel* v = PanelOf(view)) RequestDraw(v->index());
+}
+
+void ViewSet::ReloadProjection(ViewCamera& view) {
+    ViewPanel* v = PanelOf(view);
+    if (!v) return;
+    // Loaded with the next picture, or by the next cursor mapping if that comes first.
+    v->InvalidateProjection();
+    RequestDraw(v->index());
+}
+
+void ViewSet::RubberBandChanged(ViewCamera& view) {
+    ViewPanel* v = PanelOf(view);
+    if (!v) return;
+    bandView_ = v->index();
+    RequestDraw(v->index());
+}
+
+void ViewSet::RedrawPalette() {
+    ::zarni::RedrawPalette();
+}
+
+void ViewSet::IdleStep() {
+    if (!editor_->dragging() || currentView_ < 0 || !views_[currentView_]) return;
+    editor_->IdleStep(views_[currentView_]->camera);
+}
+
+void ViewSet::OnTimer(wxTimerEvent&) {
+    TimerTick();
+}
+
+void ViewSet::TimerTick() {
+    if (painting_ || editor_->dragging() || viewCount_ == 0) return;
+    // Only views whose picture would change are drawn again: redrawing a large document
+    // every tick would keep the processor busy while nothing happens.
+    if (viewsReady_) {
+        for (int i = 0; i < viewCount_; ++i) {
+            if (views_[i]->drawnState() != PictureState(*views_[i])) RequestDraw(i);
+        }
+    }
+
+    AppState& app = App();
+    if (currentView_ >= 0 && views_[currentView_]) {
+        ViewPanel& cur = *views_[currentView_];
+        const CursorPoint cp = cur.cursorPos;
+        if (cur.camera.displayMode == kDisplayWireframe) {
+            if (cp.x / 2 != timerCursor_.x / 2 || cp.y / 2 != timerCursor_.y / 2) {
+                hoverChecked_ = false;
+                cur.SetCursor(arrowCursor_);
+            } else if (!hoverChecked_) {
+                const int32_t hit = PickPoint(cur.camera, cp).index;
+                cur.SetCursor(hit >= 0 ? pointCursor_ : arrowCursor_);
+                hoverChecked_ = true;
+            }
+        }
+        const bool show3D = (app.settings.controlFlags & kControlShow3DPos) != 0;
+        const std::optional<std::string> text = readout_.Tick(
+            cp, show3D, app.doc.Current(), [&] { return PickPoint(cur.camera, cp).index; });
+        if (text && showHint) showHint(*text);
+        timerCursor_ = wxPoint(cp.x, cp.y);
+    }
+
+    // Focus follows the mouse, but never out of an open modal dialog, nor from under another
+    // window of the program that covers the views (the object list hides when the main window
+    // takes the focus back).
+    if (ModalDialogOpen()) return;
+    const wxPoint screen = wxGetMousePosition();
+    const wxWindow* main = wxGetTopLevelParent(parent_);
+    for (const wxWindow* top : wxTopLevelWindows) {
+        if (top != main && top->IsShown() && top->GetScreenRect().Contains(screen)) return;
+    }
+    const wxPoint p = parent_->ScreenToClient(screen);
+    for (int i = 0; i < viewCount_; ++i) {
+        const wxRect& r = views_[i]->rect;
+        if (r.x < p.x && r.y < p.y && p.x < r.x + r.width && p.y < r.y + r.height) {
+            if (wxWindow::FindFocus() != views_[i]) views_[i]->SetFocus();
+            if (i != currentView_) {
+                MakeCurrent(i);
+                RequestDraw(i);
+            }
+            break;
+        }
+    }
+}
+
+void ViewSet::DestroyViews() {
+    timer_.Stop();
+    if (hint_) hint_->Destroy();
+    hint_ = nullptr;
+    showHint = nullptr;
+    for (int i = kViews - 1; i >= 0; --i) {
+        if (views_[i]) views_[i]->Destroy();
+        views_[i] = nullptr;
+    }
+    viewCount_ = 0;
+    currentView_ = -1;
+    geometry_.Clear();
+    // The textures went with the contexts.
+    textures_.Forget();
+    AppState& app = App();
+    ClearDocument(app.doc, app.clipboard);
+}
+
+}  // namespace zarni
