@@ -11,6 +11,7 @@
 #include "ops/clipboard.h"
 #include "ops/point_sets.h"
 #include "ops/primitives.h"
+#include "ops/sweep.h"
 
 namespace zarni {
 
@@ -308,10 +309,6 @@ class SeamSelection {
     bool clean_ = false;
 };
 
-uint64_t EndsKey(int32_t p0, int32_t p3) {
-    return (static_cast<uint64_t>(static_cast<uint32_t>(p0)) << 32) | static_cast<uint32_t>(p3);
-}
-
 }  // namespace
 
 int32_t LatheDivisions(uint8_t divLevel) {
@@ -322,92 +319,27 @@ void LatheStep(Document& doc, const LatheSettings& settings) {
     PatchObject* obj = doc.Current();
     if (obj == nullptr || !AxisValid(settings.axis)) return;
     const Turn turn(settings);
-    std::vector<ControlPoint>& pts = obj->points;
-    for (ControlPoint& p : pts)
-        p.mark = -1;
-    const std::vector<uint8_t> selected = IndexBitmap(doc.selectedAnchors, obj->pointCount());
-    auto isSelected = [&selected](int32_t i) {
-        return i >= 0 && i < static_cast<int32_t>(selected.size()) && selected[i];
-    };
-    // A side curve runs from a selected point to a copy made in this step, so only curves
-    // appended here can be found again as side curves.
-    std::unordered_map<uint64_t, int32_t> sides;
-
-    auto copyOf = [&](int32_t i) {
-        if (pts[i].mark != -1) return pts[i].mark;
-        ControlPoint c = pts[i];
-        turn.Rotate(c);
-        pts.push_back(c);
-        pts[i].mark = static_cast<int32_t>(pts.size()) - 1;
-        return pts[i].mark;
-    };
-    auto appendSegment = [&](int32_t p0, int32_t p1, int32_t p2, int32_t p3) {
-        Segment s;
-        s.p0 = p0;
-        s.p1 = p1;
-        s.p2 = p2;
-        s.p3 = p3;
-        obj->segments.push_back(s);
-        const int32_t index = obj->segmentCount() - 1;
-        sides.emplace(EndsKey(p0, p3), index);  // keeps the first curve between two ends
-        return index;
-    };
-    auto side = [&](int32_t from, int32_t to) {
-        const auto found = sides.find(EndsKey(from, to));
-        if (found != sides.end()) return found->second;
-        ControlPoint h1;
-        h1.x = pts[from].x;
-        h1.y = pts[from].y;
-        h1.z = pts[from].z;
-        h1.anchor = from;
-        turn.AlongArc(h1, 1.0f);
-        ControlPoint h2;
-        h2.x = pts[to].x;
-        h2.y = pts[to].y;
-        h2.z = pts[to].z;
-        h2.anchor = to;
-        turn.AlongArc(h2, -1.0f);
-        pts.push_back(h1);
-        pts.push_back(h2);
-        const int32_t n = static_cast<int32_t>(pts.size());
-        return appendSegment(from, n - 2, n - 1, to);
-    };
-    auto interior = [&](int32_t from, int32_t owner, float sign) {
-        ControlPoint p = pts[from];
-        p.layer = 0;
-        p.anchor = owner;
-        turn.AlongArc(p, sign);
-        pts.push_back(p);
-        return static_cast<int32_t>(pts.size()) - 1;
-    };
-
-    // Curves appended below end at new copies, which are never selected.
-    const int32_t segmentCount = obj->segmentCount();
-    for (int32_t si = 0; si < segmentCount; ++si) {
-        const Segment s = obj->segments[si];
-        if (!isSelected(s.p0) || !isSelected(s.p3)) continue;
-        const int32_t c0 = copyOf(s.p0);
-        const int32_t c3 = copyOf(s.p3);
-        const int32_t c1 = copyOf(s.p1);
-        const int32_t c2 = copyOf(s.p2);
-        // A handle index that is one of the curve's own ends must not turn that end's copy
-        // into a handle.
-        if (c1 != c0 && c1 != c3) pts[c1].anchor = c0;
-        if (c2 != c0 && c2 != c3) pts[c2].anchor = c3;
-        const int32_t copy = appendSegment(c0, c1, c2, c3);
-        const int32_t e0 = side(s.p0, c0);
-        const int32_t e3 = side(s.p3, c3);
-        Patch q;
-        q.edge0 = si;
-        q.edge1 = copy;
-        q.edge2 = e0;
-        q.edge3 = e3;
-        q.inner11 = interior(s.p1, s.p0, 1.0f);
-        q.inner12 = interior(s.p2, s.p3, 1.0f);
-        q.inner21 = interior(c1, c0, -1.0f);
-        q.inner22 = interior(c2, c3, -1.0f);
-        obj->patches.push_back(q);
-    }
+    SweepSelectedCurves(
+        *obj, doc.selectedAnchors,
+        [&turn](ControlPoint c) {
+            turn.Rotate(c);
+            return c;
+        },
+        [&turn](const ControlPoint& end, float sign) {
+            ControlPoint h;
+            h.x = end.x;
+            h.y = end.y;
+            h.z = end.z;
+            turn.AlongArc(h, sign);
+            return h;
+        },
+        // The first row turns on from the curve's handle, the second back from its copy.
+        [&turn](const ControlPoint& handle, const ControlPoint& handleCopy, int row) {
+            ControlPoint p = row == 1 ? handle : handleCopy;
+            p.layer = 0;
+            turn.AlongArc(p, row == 1 ? 1.0f : -1.0f);
+            return p;
+        });
 }
 
 // The literal weld scans every new point against every older one and starts again after each
