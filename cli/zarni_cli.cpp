@@ -10,6 +10,7 @@
 
 #include "cli/apply.h"
 #include "cli/document_json.h"
+#include "cli/import.h"
 #include "cli/render.h"
 #include "model/document.h"
 #include "platform/file_io.h"
@@ -45,6 +46,7 @@ int Usage(const char* problem) {
     if (problem) std::fprintf(stderr, "zarni-cli: %s\n", problem);
     std::fputs(kUsage, stderr);
     std::fputs(cli::kRenderUsage, stderr);
+    std::fputs(cli::kImportUsage, stderr);
     return kExitUsage;
 }
 
@@ -221,9 +223,11 @@ int Dispatch(int argc, char** argv) {
     if (command == "apply") return Apply(args);
     if (command == "picture") return Picture(args);
     if (command == "render") return cli::RenderCommand(args);
+    if (command == "import") return cli::ImportCommand(args);
     if (command == "--help" || command == "-h" || command == "help") {
         std::fputs(kUsage, stdout);
         std::fputs(cli::kRenderUsage, stdout);
+        std::fputs(cli::kImportUsage, stdout);
         return 0;
     }
     return Usage(("unknown command \"" + command + "\"").c_str());

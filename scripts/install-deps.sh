@@ -8,6 +8,7 @@ packages=(
   libwxgtk3.2-dev libgtk-3-dev libgl-dev libglu1-mesa-dev libosmesa6-dev
   xvfb xauth fonts-ipafont-gothic
   libpng-dev clang libfuzzer-14-dev
+  libsvgpp-dev libboost-dev libxml2-dev libfreetype-dev libfontconfig-dev
   desktop-file-utils shared-mime-info libglib2.0-bin xdotool
   povray
 )
