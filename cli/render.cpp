@@ -12,13 +12,14 @@
 #include <vector>
 
 #include "cli/png_writer.h"
-#include "model/document.h"
 #include "formats/native_file.h"
+#include "formats/settings_file.h"
+#include "gl/scene.h"
+#include "model/document.h"
 #include "model/settings.h"
 #include "platform/profile.h"
-#include "formats/settings_file.h"
+#include "rules/povray_render.h"
 #include "view/camera.h"
-#include "gl/scene.h"
 
 namespace zarni::cli {
 
@@ -27,7 +28,11 @@ const char kRenderUsage[] =
     "                                                draw the document as a view does, as PNG\n"
     "                                                (VIEW: persp, front, back, left, right,\n"
     "                                                top or bottom; default 256x256, persp,\n"
-    "                                                shaded)\n";
+    "                                                shaded)\n"
+    "  zarni-cli render DOC.zarni OUT.png --povray [--size WxH] [--view VIEW] [--quality 0..11]\n"
+    "                                  [--antialias]\n"
+    "                                                trace the same camera's picture through\n"
+    "                                                POV-Ray 3.7 (quality default 9)\n";
 
 namespace {
 
@@ -43,6 +48,10 @@ struct RenderOptions {
     int32_t height = 256;
     int32_t direction = -1;  // an OrthoDirection, -1 for the perspective view
     uint8_t mode = kDisplayShaded;
+    bool modeGiven = false;
+    bool povray = false;
+    bool qualityGiven = false;
+    PovrayOptions traced;
 };
 
 int Usage(const std::string& problem) {
@@ -109,6 +118,20 @@ std::string ParseOptions(const std::vector<std::string>& args, RenderOptions& op
                 return "--mode needs wire or shaded";
             }
             options.mode = args[i + 1] == "wire" ? kDisplayWireframe : kDisplayShaded;
+            options.modeGiven = true;
+            ++i;
+        } else if (a == "--povray") {
+            options.povray = true;
+        } else if (a == "--antialias") {
+            options.traced.antialias = true;
+        } else if (a == "--quality") {
+            const char* text = hasValue ? args[i + 1].c_str() : "";
+            char* end = nullptr;
+            const long q = std::strtol(text, &end, 10);
+            if (end == text || *end != '\0' || q < kPovrayMinQuality || q > kPovrayMaxQuality)
+                return "--quality needs a number from 0 to 11";
+            options.traced.quality = static_cast<int32_t>(q);
+            options.qualityGiven = true;
             ++i;
         } else if (a.size() > 1 && a[0] == '-') {
             return "unknown option \"" + a + "\" for render";
@@ -117,6 +140,10 @@ std::string ParseOptions(const std::vector<std::string>& args, RenderOptions& op
         }
     }
     if (files.size() != 2) return "render takes a document and an output file";
+    if (options.povray && options.modeGiven)
+        return "--mode is for the views' drawing, not --povray";
+    if (!options.povray && (options.qualityGiven || options.traced.antialias))
+        return "--quality and --antialias go with --povray";
     options.document = files[0];
     options.output = files[1];
     return "";
@@ -176,6 +203,27 @@ std::vector<uint8_t> ReadPicture(int32_t width, int32_t height) {
     return rgb;
 }
 
+// The same camera traced by POV-Ray in a folder of its own, waited for here.
+int TraceWithPovray(const Document& doc, const ViewCamera& view, const Settings& settings,
+                    RenderOptions& options) {
+    options.traced.width = options.width;
+    options.traced.height = options.height;
+    PovrayJob job;
+    if (!job.Start(doc, SceneViewOfCamera(view, doc.view.fovy, settings.backColorRGBA),
+                   options.traced)) {
+        return Failure(job.message());
+    }
+    while (job.Wait(200) == PovrayJob::State::Running) {
+    }
+    if (job.state() != PovrayJob::State::Done) return Failure(job.message());
+    const RgbPicture& picture = job.picture();
+    std::string why;
+    if (!WritePngFile(options.output, picture.width, picture.height, picture.rgb, &why)) {
+        return Failure(why);
+    }
+    return 0;
+}
+
 }  // namespace
 
 int RenderCommand(const std::vector<std::string>& args) {
@@ -213,6 +261,7 @@ int RenderCommand(const std::vector<std::string>& args) {
         UpdateCamera(view);
     }
     view.displayMode = options.mode;
+    if (options.povray) return TraceWithPovray(doc, view, settings, options);
 
     OffscreenContext context(options.width, options.height);
     if (!context.current()) {

@@ -8,10 +8,11 @@
 #include <memory>
 #include <vector>
 
-#include "platform/file_io.h"
 #include "formats/fixed_format.h"
 #include "formats/text_out.h"
+#include "model/tessellation.h"
 #include "platform/cp932.h"
+#include "platform/file_io.h"
 
 namespace zarni {
 
@@ -183,7 +184,54 @@ std::string CommentName(const std::string& name) {
     return text;
 }
 
-void WriteObject(TextOut& out, const PatchObject& obj, MoveStyle style, Marks& marks,
+// One number of a copy's matrix: enough digits that the turned copies meet their neighbours
+// as closely as the views' float maths puts them; never "-0".
+std::string MatrixNumber(float value) {
+    char text[32];
+    // The turns' cosines and sines of right angles come out a rounding error off zero.
+    const float shown = std::fabs(value) < 1e-6f ? 0.0f : value;
+    const int n = std::snprintf(text, sizeof text, "%.7g", shown);
+    return std::string(text, n > 0 ? static_cast<size_t>(n) : 0);
+}
+
+// A copy's placement in the scene's own coordinates. The geometry goes out with z negated (N),
+// so the copy p -> L p + o of the views becomes p -> N L N p + N o there; POV-Ray multiplies a
+// row vector, so its twelve numbers are the transposed linear part and then the offset.
+// Empty for the unmoved, unturned, unmirrored copy.
+std::string CopyMatrix(const CopyTransform& t) {
+    static const float kFlip[3] = {1.0f, 1.0f, -1.0f};
+    bool identity = true;
+    float m[12];
+    for (int row = 0; row < 3; ++row) {
+        for (int col = 0; col < 3; ++col) {
+            const float v = kFlip[row] * kFlip[col] * t.linear[row * 3 + col];
+            m[col * 3 + row] = v;
+            identity = identity && v == (row == col ? 1.0f : 0.0f);
+        }
+        m[9 + row] = kFlip[row] * t.offset[row];
+        identity = identity && m[9 + row] == 0.0f;
+    }
+    if (identity) return "";
+    std::string text = " matrix<";
+    for (int i = 0; i < 12; ++i)
+        text += (i ? "," : "") + MatrixNumber(m[i]);
+    return text + ">";
+}
+
+// The declared solid placed once for every symmetry copy, in the order the views draw them.
+void WriteCopies(TextOut& out, const PatchObject& obj, const std::string& identifier) {
+    if (SymmetryCopyCount(obj) < 1) {
+        out.Literal("\r\n");
+        return;
+    }
+    out.Literal("union{\r\n");
+    ForEachSymmetryCopyOf(obj, [&](const SymmetryCopy& copy) {
+        out.Put("\tobject{" + identifier + CopyMatrix(SymmetryTransform(obj, copy)) + "}\r\n");
+    });
+    out.Literal("\t}\r\n\r\n");
+}
+
+void WriteObject(TextOut& out, const PatchObject& obj, size_t index, MoveStyle style, Marks& marks,
                  Dialect dialect) {
     out.Literal("// ");
     if (dialect == Dialect::MegaPov) {
@@ -200,7 +248,17 @@ void WriteObject(TextOut& out, const PatchObject& obj, MoveStyle style, Marks& m
     // plain object, and an object without patches gives no solid at all.
     const size_t patchCount = obj.patches.size();
     const bool solid = dialect == Dialect::MegaPov || patchCount > 0;
+    // The views draw every symmetry copy; the 3.7 scene declares the solid and places the copies
+    // (the old text names the settings in its comment only).
+    const bool copied = dialect == Dialect::Pov37 && SymmetryCopyCount(obj) != 1;
     if (solid) {
+        std::string identifier;
+        if (copied) {
+            char text[16 + kInt03MaxChars];
+            char* p = WriteInt03(text, static_cast<int32_t>(index + 1));
+            identifier = "Object" + std::string(text, p);
+            out.Put("#declare " + identifier + "=");
+        }
         if (dialect == Dialect::MegaPov || patchCount > 1) {
             out.Literal("union{\r\n");
         } else {
@@ -208,7 +266,12 @@ void WriteObject(TextOut& out, const PatchObject& obj, MoveStyle style, Marks& m
         }
         WritePatches(out, obj, marks);
         out.Put(Triple("\tpigment{rgb<", obj.color[0], obj.color[1], obj.color[2], ">}\r\n"));
-        out.Literal("\t}\r\n\r\n");
+        if (copied) {
+            out.Literal("\t};\r\n");
+            WriteCopies(out, obj, identifier);
+        } else {
+            out.Literal("\t}\r\n\r\n");
+        }
     } else {
         out.Literal("\r\n");
     }
@@ -224,8 +287,8 @@ void WriteDeclarationsAndObjects(TextOut& out, const Document& doc, MoveStyle st
                                  Dialect dialect) {
     out.Literal("#declare Type=1;\r\n#declare Flat=0;\r\n#declare Step=4;\r\n\r\n");
     Marks marks;
-    for (const PatchObject& obj : doc.objects)
-        WriteObject(out, obj, style, marks, dialect);
+    for (size_t i = 0; i < doc.objects.size(); ++i)
+        WriteObject(out, doc.objects[i], i, style, marks, dialect);
 }
 
 // The view's horizontal opening: the field of view is vertical, POV-Ray's angle horizontal.
@@ -276,10 +339,20 @@ void WriteCamera37(TextOut& out, const SceneView& view) {
     char direction[64];
     const int n =
         std::snprintf(direction, sizeof direction, "%.6f", tangent > 0.0 ? 0.5 / tangent : 1.0);
-    out.Literal("camera {\r\n\tperspective\r\n");
-    out.Put(Triple("\tlocation <", view.eye.x, view.eye.y, -view.eye.z, ">\r\n"));
-    out.Literal("\tright x*image_width/image_height\r\n\tup y\r\n");
-    out.Put("\tdirection z*" + std::string(direction, n > 0 ? static_cast<size_t>(n) : 0) + "\r\n");
+    if (view.orthographic) {
+        // The lengths the view spans; the eye sits on the near plane, so nothing in front of
+        // the view's picture is lost.
+        out.Literal("camera {\r\n\torthographic\r\n");
+        out.Put(Triple("\tlocation <", view.eye.x, view.eye.y, -view.eye.z, ">\r\n"));
+        out.Put("\tright x*" + MatrixNumber(view.orthoWidth) + "\r\n\tup y*" +
+                MatrixNumber(view.orthoHeight) + "\r\n");
+    } else {
+        out.Literal("camera {\r\n\tperspective\r\n");
+        out.Put(Triple("\tlocation <", view.eye.x, view.eye.y, -view.eye.z, ">\r\n"));
+        out.Literal("\tright x*image_width/image_height\r\n\tup y\r\n");
+        out.Put("\tdirection z*" + std::string(direction, n > 0 ? static_cast<size_t>(n) : 0) +
+                "\r\n");
+    }
     out.Put(Triple("\tsky <", view.up.x, view.up.y, -view.up.z, ">\r\n"));
     out.Put(Triple("\tlook_at <", view.target.x, view.target.y, -view.target.z, ">\r\n"));
     out.Literal("\t}\r\n\r\n");

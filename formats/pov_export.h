@@ -20,6 +20,11 @@ struct SceneView {
     Vec3 up{0.0f, 1.0f, 0.0f};
     float fovy = 30.0f;  // degrees
     std::array<float, 4> backColor{{0.0f, 0.0f, 0.0f, 1.0f}};
+    // An orthographic view (the 3.7 scene only): the model lengths the picture spans, its
+    // eye placed where the view's near plane is.
+    bool orthographic = false;
+    float orthoWidth = 0.0f;
+    float orthoHeight = 0.0f;
     // The lights of the scene drawing; the homogeneous w that GL gets is not exported.
     std::array<Vec3, 3> lightPositions{{{10.0f, -40.0f, 20.0f},  //
                                         {-30.0f, 50.0f, 10.0f},
@@ -48,8 +53,10 @@ int ExportInclude(const Document& doc, const std::string& path, std::string* why
 // The same scene and include in the language of POV-Ray 3.7: a "#version 3.7;" scene with an
 // assumed gamma of 1, the perspective view's own camera (vertical field of view, the picture's
 // aspect ratio, the view's roll), the same lights, colours and patches, a semicolon after every
-// declaration, and an object of one patch or none not given as a union. Names are written as
-// UTF-8. Give the picture size to the renderer (+W +H).
+// declaration, and an object of one patch or none not given as a union. An object with
+// symmetry settings is declared once ("ObjectNNN", its number from 1) and placed once for every
+// copy the views draw, each copy's placement written as a matrix. Names are written as UTF-8.
+// Give the picture size to the renderer (+W +H).
 std::string Scene37Text(const Document& doc, const SceneView& view);
 std::string Include37Text(const Document& doc);
 int ExportScene37(const Document& doc, const SceneView& view, const std::string& path,

@@ -112,4 +112,18 @@ bool SaveDivLevel(int32_t divLevel, const std::string& path) {
     return WriteProfileInt("DefaultValue", "DivLevel", divLevel, path);
 }
 
+RenderChoices LoadRenderChoices(const std::string& path) {
+    const ProfileText file = ReadProfile(path);
+    RenderChoices choices;
+    const auto quality = static_cast<int32_t>(file.Int("Render", "Quality", 9));
+    choices.quality = std::clamp(quality, 0, 11);
+    choices.antialias = file.Int("Render", "Antialias", 0) != 0;
+    return choices;
+}
+
+bool SaveRenderChoices(const RenderChoices& choices, const std::string& path) {
+    const bool quality = WriteProfileInt("Render", "Quality", choices.quality, path);
+    return WriteProfileInt("Render", "Antialias", choices.antialias ? 1 : 0, path) && quality;
+}
+
 }  // namespace zarni

@@ -47,4 +47,13 @@ bool SaveControlFlags(int32_t controlFlags, const std::string& path);
 bool SaveBackPictureVisible(int32_t visible, const std::string& path);
 bool SaveDivLevel(int32_t divLevel, const std::string& path);
 
+// The render window's choices, section "Render": "Quality" (POV-Ray's 0..11, held to that
+// range; default 9) and "Antialias" (on for any value but 0; default off).
+struct RenderChoices {
+    int32_t quality = 9;
+    bool antialias = false;
+};
+RenderChoices LoadRenderChoices(const std::string& path);
+bool SaveRenderChoices(const RenderChoices& choices, const std::string& path);
+
 }  // namespace zarni

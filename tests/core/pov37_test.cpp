@@ -12,9 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "model/document.h"
 #include "formats/native_file.h"
 #include "formats/pov_export.h"
+#include "model/document.h"
+#include "model/tessellation.h"
 #include "tests/core/temp_folder.h"
 #include "tests/core/test_documents.h"
 
@@ -91,9 +92,12 @@ TEST(Pov37, SameGeometryAsTheOldTextInTheNewLanguage) {
         // The patch nets, line for line.
         EXPECT_EQ(LinesStarting(scene, "\t\t<"), LinesStarting(oldScene, "\t\t<"));
         EXPECT_EQ(LinesStarting(include, "\t\t<"), LinesStarting(oldScene, "\t\t<"));
-        // Every declaration the same, with a semicolon before its line end.
+        // Every declaration the same, with a semicolon before its line end; the solids of
+        // objects with symmetry copies are declared besides.
         const std::vector<std::string> oldDeclarations = LinesStarting(oldScene, "#declare");
-        const std::vector<std::string> declarations = LinesStarting(scene, "#declare");
+        std::vector<std::string> declarations;
+        for (const std::string& line : LinesStarting(scene, "#declare"))
+            if (line.rfind("#declare Object", 0) != 0) declarations.push_back(line);
         ASSERT_EQ(declarations.size(), oldDeclarations.size());
         for (size_t i = 0; i < declarations.size(); ++i) {
             std::string expected = oldDeclarations[i];
@@ -101,13 +105,14 @@ TEST(Pov37, SameGeometryAsTheOldTextInTheNewLanguage) {
                 expected.insert(expected.size() - 1, ";");
             EXPECT_EQ(declarations[i], expected);
         }
-        EXPECT_EQ(LinesStarting(include, "#declare"), declarations);
-        // A union only where it holds two patches or more; every object with a patch is solid
-        // with its own colour.
+        EXPECT_EQ(LinesStarting(include, "#declare"), LinesStarting(scene, "#declare"));
+        // A union only where it holds two patches or two copies or more; every object with a
+        // patch is solid with its own colour.
         size_t unions = 0, singles = 0, pigments = 0;
         for (const PatchObject& obj : doc.objects) {
-            unions += obj.patches.size() >= 2;
-            singles += obj.patches.size() == 1;
+            const bool copied = SymmetryCopyCount(obj) > 1;
+            unions += !obj.patches.empty() && (copied || obj.patches.size() >= 2);
+            singles += !copied && obj.patches.size() == 1;
             pigments += !obj.patches.empty();
         }
         EXPECT_EQ(LinesStarting(scene, "union{").size(), unions);
@@ -149,6 +154,110 @@ TEST(Pov37, CameraIsThePerspectiveViewsOwn) {
     EXPECT_NE(scene.find("// Render at the view's size: +W" + std::to_string(view.width) + " +H" +
                          std::to_string(view.height) + "\r\n"),
               std::string::npos);
+}
+
+// Parses "<a,b,...>" after `key` in `line` into numbers.
+std::vector<double> NumbersAfter(const std::string& line, const std::string& key) {
+    std::vector<double> numbers;
+    size_t at = line.find(key);
+    if (at == std::string::npos) return numbers;
+    at += key.size();
+    while (at < line.size() && line[at] != '>') {
+        char* end = nullptr;
+        numbers.push_back(std::strtod(line.c_str() + at, &end));
+        at = static_cast<size_t>(end - line.c_str());
+        if (at < line.size() && line[at] == ',') ++at;
+    }
+    return numbers;
+}
+
+TEST(Pov37, EveryCopyIsPlacedWhereTheViewsDrawIt) {
+    struct Case {
+        const char* what;
+        int32_t flags, count, axis, moveX, moveY, moveZ;
+    };
+    const Case cases[] = {
+        {"mirror X", kMirrorX, 1, 1, 0, 0, 0},
+        {"mirror X Y Z", kMirrorX | kMirrorY | kMirrorZ, 1, 1, 0, 0, 0},
+        {"windmill 5 about X", 0, 5, 1, 0, 0, 0},
+        {"windmill 7 about Y", 0, 7, 2, 0, 0, 0},
+        {"windmill 3 about Z", 0, 3, 3, 0, 0, 0},
+        {"move", kMirrorMove, 1, 2, 1500, -250, 700},
+        {"all at once", kMirrorY | kMirrorZ | kMirrorMove, 4, 2, -800, 300, 2500},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Document doc = NewDocument();
+        CreateObject(doc);  // the copied object is the second: its solid is "Object002"
+        PatchObject& obj = doc.objects[1];
+        testdocs::AddQuadPatch(obj, 0.75f);
+        testdocs::AddQuadPatch(obj, -0.5f);
+        obj.mirrorFlags = c.flags;
+        obj.windmillCount = c.count;
+        obj.windmillAxis = c.axis;
+        obj.moveX = c.moveX, obj.moveY = c.moveY, obj.moveZ = c.moveZ;
+        RebuildControlCaches(doc);
+        const std::string scene = Scene37Text(doc, RandomView(1));
+        EXPECT_EQ(LinesStarting(scene, "#declare Object002=union{").size(), 1u);
+        EXPECT_NE(scene.find("\t};\r\nunion{\r\n\tobject{Object002}\r\n"), std::string::npos)
+            << "the first copy is the object itself";
+        std::vector<CopyTransform> expected;
+        ForEachSymmetryCopyOf(obj, [&](const SymmetryCopy& copy) {
+            expected.push_back(SymmetryTransform(obj, copy));
+        });
+        const std::vector<std::string> placed = LinesStarting(scene, "\tobject{Object002");
+        ASSERT_EQ(placed.size(), expected.size());
+        ASSERT_EQ(placed.size(), static_cast<size_t>(SymmetryCopyCount(obj)));
+        // Each copy of each control point, through the written matrix in the scene's z-negated
+        // space, lands where the views' transform puts it.
+        for (size_t k = 1; k < placed.size(); ++k) {
+            const std::vector<double> m = NumbersAfter(placed[k], "matrix<");
+            ASSERT_EQ(m.size(), 12u) << placed[k];
+            const CopyTransform& t = expected[k];
+            for (const ControlPoint& pt : obj.points) {
+                const double in[3] = {pt.x, pt.y, -pt.z};
+                double out[3];
+                for (int j = 0; j < 3; ++j)
+                    out[j] = in[0] * m[j] + in[1] * m[3 + j] + in[2] * m[6 + j] + m[9 + j];
+                const double p[3] = {pt.x, pt.y, pt.z};
+                for (int r = 0; r < 3; ++r) {
+                    double want = t.offset[r];
+                    for (int col = 0; col < 3; ++col)
+                        want += t.linear[r * 3 + col] * p[col];
+                    EXPECT_NEAR(out[r], r == 2 ? -want : want, 1e-5) << placed[k];
+                }
+            }
+        }
+        // The old text keeps naming the settings in its comment only.
+        const std::string old = SceneText(doc, RandomView(1));
+        EXPECT_EQ(old.find("Object002"), std::string::npos);
+        EXPECT_EQ(old.find("matrix"), std::string::npos);
+    }
+}
+
+TEST(Pov37, AnObjectWithoutCopiesOrPatchesIsNotDeclared) {
+    Document doc = NewDocument();
+    doc.objects[0].mirrorFlags = kMirrorX;  // copies, but nothing solid to copy
+    CreateObject(doc);
+    testdocs::AddQuadPatch(doc.objects[1], 0.0f);  // a patch, no copies
+    RebuildControlCaches(doc);
+    const std::string scene = Scene37Text(doc, RandomView(2));
+    EXPECT_EQ(scene.find("#declare Object"), std::string::npos);
+    EXPECT_EQ(scene.find("matrix"), std::string::npos);
+    EXPECT_EQ(LinesStarting(scene, "object{").size(), 1u);
+}
+
+TEST(Pov37, OrthographicCameraSpansTheGivenLengths) {
+    SceneView view = RandomView(3);
+    view.orthographic = true;
+    view.orthoWidth = 6.5f;
+    view.orthoHeight = 4.25f;
+    const std::string scene = Scene37Text(Document{}, view);
+    EXPECT_NE(scene.find("camera {\r\n\torthographic\r\n\tlocation <6.000,5.000,-9.000>\r\n"
+                         "\tright x*6.5\r\n\tup y*4.25\r\n\tsky "),
+              std::string::npos)
+        << scene;
+    EXPECT_EQ(scene.find("direction"), std::string::npos);
 }
 
 bool HavePovray() {

@@ -3,6 +3,7 @@
 // exported scene.
 #include <gtest/gtest.h>
 #include <png.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,9 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "formats/native_file.h"
 #include "model/document.h"
 #include "platform/file_io.h"
-#include "formats/native_file.h"
 #include "tests/core/temp_folder.h"
 #include "tests/core/test_documents.h"
 
@@ -81,9 +82,10 @@ class Render : public ::testing::Test {
         int status = -1;
         std::string err;
     };
-    Run Cli(const std::string& args) const {
-        const std::string command =
-            std::string(ZARNI_CLI_PATH) + " " + args + " >/dev/null 2>" + dir_.File("stderr");
+    Run Cli(const std::string& args, const std::string& environment = "") const {
+        const std::string command = (environment.empty() ? "" : "env " + environment + " ") +
+                                    std::string(ZARNI_CLI_PATH) + " " + args + " >/dev/null 2>" +
+                                    dir_.File("stderr");
         const int raw = std::system(command.c_str());
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Get(dir_.File("stderr"))};
     }
@@ -200,24 +202,42 @@ TEST_F(Render, BadInputGivesAMessageAndNoFile) {
     EXPECT_EQ(Get(out), "old picture");
 }
 
+// A pixel covered in `a` has a covered pixel within `reach` in `b`; pixels `ignore` marks (the
+// tracer's axis marker) do not count. The number of pixels that miss.
+int Uncovered(const Picture& a, Rgb aBack, const Picture& b, Rgb bBack,
+              const std::vector<bool>* ignore = nullptr, int reach = 3) {
+    int misses = 0;
+    for (int y = 0; y < a.height; ++y) {
+        for (int x = 0; x < a.width; ++x) {
+            if (!a.Covered(x, y, aBack)) continue;
+            if (ignore && (*ignore)[static_cast<size_t>(y) * a.width + x]) continue;
+            bool near = false;
+            for (int dy = -reach; dy <= reach && !near; ++dy)
+                for (int dx = -reach; dx <= reach && !near; ++dx) {
+                    const int u = x + dx, v = y + dy;
+                    near =
+                        u >= 0 && v >= 0 && u < b.width && v < b.height && b.Covered(u, v, bBack);
+                }
+            misses += !near;
+        }
+    }
+    return misses;
+}
+
 // POV-Ray's picture of the exported 3.7 scene covers the pixels the render covers: the two
-// cameras, projections and surfaces agree to within a few pixels at the silhouettes.
+// cameras, projections and surfaces agree to within a few pixels at the silhouettes, the
+// sample's windmill ring with all its copies.
 TEST_F(Render, PovRaySceneCoversTheSamePixels) {
     if (!OnPath("povray")) GTEST_SKIP() << "povray is not installed";
-    // The sample's sphere, vase and ring. The scene names symmetry settings in a comment
-    // only, where the views draw the copies: the ring's windmill is switched off here.
+    const std::string sample = std::string(ZARNI_SOURCE_DIR) + "/samples/sample.zarni";
     Document doc = NewDocument();
     EditSwitches sw;
     Clipboard clipboard;
-    ASSERT_EQ(ReadDocumentFile(doc, sw, clipboard,
-                               std::string(ZARNI_SOURCE_DIR) + "/samples/sample.zarni"),
-              kFileOk);
-    for (PatchObject& obj : doc.objects) {
-        obj.mirrorFlags = 0;
-        obj.windmillCount = 1;
-    }
-    const std::string sample = dir_.File("sample.zarni");
-    ASSERT_EQ(WriteDocumentFile(doc, sample), kFileOk);
+    ASSERT_EQ(ReadDocumentFile(doc, sw, clipboard, sample), kFileOk);
+    bool copied = false;
+    for (const PatchObject& obj : doc.objects)
+        copied = copied || obj.windmillCount > 1 || obj.mirrorFlags != 0;
+    ASSERT_TRUE(copied) << "the sample shows symmetry copies";
 
     const int w = 240, h = 180;
     const std::string size = std::to_string(w) + "x" + std::to_string(h);
@@ -247,27 +267,111 @@ TEST_F(Render, PovRaySceneCoversTheSamePixels) {
     // Each picture's background is its own corner: the tracer's output gamma may shift it.
     const Rgb ourBack = ours.At(0, 0), theirBack = theirs.At(0, 0);
     EXPECT_EQ(ourBack, kDefaultBack);
-    // A pixel covered in one picture has a covered pixel within `reach` in the other.
-    constexpr int reach = 3;
-    auto uncovered = [&](const Picture& a, Rgb aBack, const Picture& b, Rgb bBack) {
-        int misses = 0;
-        for (int y = 0; y < h; ++y) {
-            for (int x = 0; x < w; ++x) {
-                if (!a.Covered(x, y, aBack)) continue;
-                bool near = false;
-                for (int dy = -reach; dy <= reach && !near; ++dy)
-                    for (int dx = -reach; dx <= reach && !near; ++dx) {
-                        const int u = x + dx, v = y + dy;
-                        near = u >= 0 && v >= 0 && u < w && v < h && b.Covered(u, v, bBack);
-                    }
-                misses += !near;
-            }
-        }
-        return misses;
-    };
     EXPECT_GT(ours.CoveredCount(ourBack), w * h / 20);
-    EXPECT_EQ(uncovered(ours, ourBack, theirs, theirBack), 0) << "covered here, not by POV-Ray";
-    EXPECT_EQ(uncovered(theirs, theirBack, ours, ourBack), 0) << "covered by POV-Ray, not here";
+    EXPECT_EQ(Uncovered(ours, ourBack, theirs, theirBack), 0) << "covered here, not by POV-Ray";
+    EXPECT_EQ(Uncovered(theirs, theirBack, ours, ourBack), 0) << "covered by POV-Ray, not here";
+}
+
+// render --povray traces the camera the views' drawing uses: for every kind of symmetry and in
+// the perspective and an orthographic view, POV-Ray's picture covers the pixels the drawing
+// covers, over the views' own background colour.
+TEST_F(Render, PovrayOptionTracesTheViewsCameraWithEveryCopy) {
+    if (!OnPath("povray")) GTEST_SKIP() << "povray is not installed";
+    struct Case {
+        const char* what;
+        int32_t flags, count, axis, moveX, moveY, moveZ;
+    };
+    const Case cases[] = {
+        {"mirror X and Z", kMirrorX | kMirrorZ, 1, 1, 0, 0, 0},
+        {"mirror Y", kMirrorY, 1, 1, 0, 0, 0},
+        {"windmill 5 about Z", 0, 5, 3, 0, 0, 0},
+        {"windmill 3 about Y", 0, 3, 2, 0, 0, 0},
+        {"move", kMirrorMove, 1, 1, -2500, -1500, 1000},
+    };
+    const std::string size = "160x120";
+    // What POV-Ray covers of an empty document: the scene's axis marker, left out below.
+    const std::string empty = dir_.File("empty.zarni");
+    ASSERT_EQ(WriteDocumentFile(NewDocument(), empty), kFileOk);
+    for (const char* view : {"persp", "front"}) {
+        const std::string options = std::string(" --size ") + size + " --view " + view;
+        ASSERT_EQ(
+            Cli("render " + empty + " " + dir_.File("marker.png") + options + " --povray").status,
+            0);
+        const Picture marker = ReadPng(dir_.File("marker.png"));
+        ASSERT_TRUE(marker.ok);
+        std::vector<bool> ignore(static_cast<size_t>(marker.width) * marker.height);
+        for (int y = 0; y < marker.height; ++y)
+            for (int x = 0; x < marker.width; ++x)
+                ignore[static_cast<size_t>(y) * marker.width + x] =
+                    marker.Covered(x, y, kDefaultBack);
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.what) + " in " + view);
+            Document doc = NewDocument();
+            // A bent patch off every axis, so each copy lands somewhere else.
+            testdocs::AddQuadPatch(doc.objects[0], 0.0f);
+            for (ControlPoint& pt : doc.objects[0].points) {
+                pt.x = 0.4f + pt.x * 0.3f;
+                pt.y = 0.3f + pt.y * 0.25f;
+                pt.z = 0.2f + 0.1f * pt.x;
+            }
+            PatchObject& obj = doc.objects[0];
+            obj.mirrorFlags = c.flags;
+            obj.windmillCount = c.count;
+            obj.windmillAxis = c.axis;
+            obj.moveX = c.moveX, obj.moveY = c.moveY, obj.moveZ = c.moveZ;
+            RebuildControlCaches(doc);
+            const std::string path = dir_.File("copies.zarni");
+            ASSERT_EQ(WriteDocumentFile(doc, path), kFileOk);
+            const Run drawn = Cli("render " + path + " " + dir_.File("drawn.png") + options);
+            ASSERT_EQ(drawn.status, 0) << drawn.err;
+            const Run traced =
+                Cli("render " + path + " " + dir_.File("traced.png") + options + " --povray");
+            ASSERT_EQ(traced.status, 0) << traced.err;
+            const Picture ours = ReadPng(dir_.File("drawn.png"));
+            const Picture theirs = ReadPng(dir_.File("traced.png"));
+            ASSERT_TRUE(ours.ok && theirs.ok);
+            ASSERT_EQ(theirs.width, 160);
+            ASSERT_EQ(theirs.height, 120);
+            EXPECT_EQ(theirs.At(0, 0), kDefaultBack) << "the views' background, unchanged";
+            EXPECT_GT(ours.CoveredCount(kDefaultBack), 160 * 120 / 50);
+            EXPECT_EQ(Uncovered(ours, kDefaultBack, theirs, kDefaultBack), 0)
+                << "drawn, not traced";
+            EXPECT_EQ(Uncovered(theirs, kDefaultBack, ours, kDefaultBack, &ignore), 0)
+                << "traced, not drawn";
+        }
+    }
+}
+
+TEST_F(Render, PovrayMissingOrFailingIsReportedByName) {
+    const std::string quad = QuadDocument();
+    const std::string out = dir_.File("out.png");
+    // No povray on the PATH at all.
+    const std::string bare = dir_.File("bare");
+    ASSERT_EQ(mkdir(bare.c_str(), 0755), 0);
+    Run run = Cli("render " + quad + " " + out + " --povray", "PATH=" + bare);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("POV-Ray"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("Debian package povray"), std::string::npos) << run.err;
+    EXPECT_NE(access(out.c_str(), F_OK), 0);
+    // A POV-Ray that stops with an error: its first error line is relayed, and an old picture
+    // survives.
+    Put(bare + "/povray",
+        "#!/bin/sh\necho 'Persistence of Vision(tm) Ray Tracer'\n"
+        "echo \"File 'scene.pov' line 3: Parse Error: Expected 'object', } found instead\"\n"
+        "echo 'Fatal error in parser: Cannot parse input.'\nexit 1\n");
+    ASSERT_EQ(chmod((bare + "/povray").c_str(), 0755), 0);
+    Put(out, "old picture");
+    run = Cli("render " + quad + " " + out + " --povray", "PATH=" + bare);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("POV-Ray failed: File 'scene.pov' line 3: Parse Error: Expected"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(Get(out), "old picture");
+    // Options of the tracer only with it, and within their ranges.
+    for (const char* args : {" --quality 5", " --antialias", " --povray --quality 12",
+                             " --povray --quality x", " --povray --mode wire"}) {
+        EXPECT_EQ(Cli("render " + quad + " " + out + args).status, 2) << args;
+    }
 }
 
 }  // namespace
