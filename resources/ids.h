@@ -24,6 +24,7 @@ enum CommandId : int {
     kCmdPreference = 191,
     kCmdHelp = 198,
     kCmdVersion = 199,
+    kCmdRender = 200,
 };
 
 // The views are child windows 300..303.

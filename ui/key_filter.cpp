@@ -19,6 +19,7 @@
 
 #include "resources/ids.h"
 #include "ui/main_menu.h"
+#include "ui/render_window.h"
 
 namespace zarni {
 
@@ -99,6 +100,8 @@ class AcceleratorFilter : public wxEventFilter {
             auto* dialog = dynamic_cast<wxDialog*>(wxGetTopLevelParent(window));
             if (dialog && dialog->IsModal()) return Event_Skip;
         }
+        // The render window's Esc cancels its render; it does not leave the program.
+        if (key.GetKeyCode() == WXK_ESCAPE && InRenderWindow(window)) return Event_Skip;
         const int command = AcceleratorCommand(key.GetKeyCode(), key.RawControlDown(),
                                                key.ShiftDown(), key.AltDown());
         if (command == 0) return Event_Skip;

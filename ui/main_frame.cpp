@@ -25,6 +25,7 @@
 #include "rules/file_names.h"
 #include "ui/document_commands.h"
 #include "ui/key_filter.h"
+#include "ui/render_window.h"
 #include "ui/preferences.h"
 #include "ui/ui_font.h"
 #include "ui/version_dialog.h"
@@ -274,6 +275,8 @@ void MainFrame::Teardown() {
     if (closing_) return;
     closing_ = true;
     RemoveKeyFilter();
+    // A render under way ends with the program, its folder with it.
+    CloseRenderWindow();
     recovery_.reset();
     DestroyObjectList();
     if (views_) {
@@ -395,6 +398,9 @@ void MainFrame::RunCommand(wxCommandEvent& event) {
             break;
         case kCmdVersion:
             ShowVersionDialog(this);
+            break;
+        case kCmdRender:
+            ShowRenderWindow(this);
             break;
         default:
             event.Skip();

@@ -39,6 +39,7 @@ wxMenuBar* CreateMainMenuBar() {
     other->AppendSeparator();
     other->Append(kCmdHelp, "&Help\tF1");
     other->Append(kCmdVersion, "&Version Info");
+    other->Append(kCmdRender, "&Render\tF5");
 
     auto* bar = new wxMenuBar;
     bar->Append(file, "&File");
@@ -52,6 +53,7 @@ std::vector<wxAcceleratorEntry> MainAcceleratorEntries() {
         wxAcceleratorEntry(wxACCEL_NORMAL, WXK_F1, kCmdHelp),
         wxAcceleratorEntry(wxACCEL_NORMAL, WXK_F2, kCmdOpen),
         wxAcceleratorEntry(wxACCEL_NORMAL, WXK_F3, kCmdSaveAs),
+        wxAcceleratorEntry(wxACCEL_NORMAL, WXK_F5, kCmdRender),
         wxAcceleratorEntry(wxACCEL_NORMAL, WXK_ESCAPE, kCmdExit),
         wxAcceleratorEntry(wxACCEL_CTRL, 'X', kCmdExit),
         wxAcceleratorEntry(wxACCEL_CTRL, 'O', kCmdOpen),
