@@ -38,9 +38,22 @@ std::vector<char> SelectionMask(const std::vector<int32_t>& list, size_t pointCo
     return mask;
 }
 
+bool Reduced(const SceneInput& in) {
+    return !in.detail.full && in.geometry && in.reducedGeometry &&
+           (in.detail.steps < TessellationSteps(in.sw.divLevel) || in.detail.stride > 1);
+}
+
 const ObjectArrays* ArraysOf(const SceneInput& in, size_t index, const PatchObject& obj) {
     if (!in.geometry) return nullptr;
+    if (Reduced(in) && in.detail.steps < TessellationSteps(in.sw.divLevel))
+        return &in.reducedGeometry->Get(index, obj, std::max(1, in.detail.steps));
     return &in.geometry->Get(index, obj, in.sw.divLevel);
+}
+
+DrawOptions OptionsOf(const SceneInput& in) {
+    DrawOptions o = in.drawOptions;
+    o.stride = Reduced(in) ? std::max(1, in.detail.stride) : 1;
+    return o;
 }
 
 void DrawAxes(Vec3 origin, float length) {
@@ -169,6 +182,7 @@ void DrawObjects(const SceneInput& in, const ViewCamera& view) {
     const int32_t div = in.sw.divLevel;
     const auto& wire = in.settings.wireColor;
     const auto& other = in.settings.otherObjectColor;
+    const DrawOptions options = OptionsOf(in);
 
     if (view.displayMode == kDisplayWireframe) {
         for (size_t i = 0; i < doc.objects.size(); ++i) {
@@ -178,7 +192,7 @@ void DrawObjects(const SceneInput& in, const ViewCamera& view) {
             DrawCurvePreview(in);
             if (obj.segments.empty() || (!all && !current)) continue;
             Color(current ? wire : other);
-            DrawObjectCurves(obj, div, ArraysOf(in, i, obj));
+            DrawObjectCurves(obj, div, ArraysOf(in, i, obj), options);
         }
         if (in.sw.handleMode == 1 || !MinimumDrawing(in)) DrawControlArms(in);
         return;
@@ -193,15 +207,15 @@ void DrawObjects(const SceneInput& in, const ViewCamera& view) {
             glEnable(GL_LIGHTING);
             if (view.perspective) PlaceLights();
             glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, obj.color.data());
-            DrawObjectSurfaces(obj, div, arrays);
+            DrawObjectSurfaces(obj, div, arrays, options);
             glDisable(GL_LIGHTING);
             if (view.displayMode == kDisplayCurrentShaded) {
                 Color(wire);
-                DrawObjectCurves(obj, div, arrays);
+                DrawObjectCurves(obj, div, arrays, options);
             }
         } else {
             Color(other);
-            DrawObjectCurves(obj, div, arrays);
+            DrawObjectCurves(obj, div, arrays, options);
         }
     }
 }

@@ -6,10 +6,10 @@
 #include <array>
 #include <cstdint>
 
+#include "gl/surface.h"
 #include "model/document.h"
 #include "model/settings.h"
 #include "view/camera.h"
-#include "gl/surface.h"
 
 namespace zarni {
 
@@ -40,6 +40,12 @@ struct SceneInput {
     std::array<BackPictureInput, kBackSlotCount> backPictures{};
     // Evaluated geometry kept between frames; null draws through the evaluators.
     GeometryCache* geometry = nullptr;
+    // The level of detail of this picture: full is what the switches' level says; a reduced
+    // one draws fewer divisions (its arrays kept in `reducedGeometry`) and fewer patches.
+    DetailLevel detail;
+    GeometryCache* reducedGeometry = nullptr;
+    // Calls outside the view left out, buffer objects (see DrawOptions).
+    DrawOptions drawOptions;
 };
 
 // Fixed colours and sizes of the scene.

@@ -8,6 +8,7 @@
 
 #include "model/document.h"
 #include "model/tessellation.h"
+#include "view/detail_governor.h"
 
 namespace zarni {
 
@@ -36,7 +37,44 @@ struct ObjectArrays {
     std::vector<float> surfaceVertices;    // 3 floats a vertex
     std::vector<float> surfaceNormals;     // 3 floats a vertex
     std::vector<uint16_t> surfaceIndices;  // one GL_TRIANGLE_STRIP per call of patches
+    // Bounds of the control points of each draw call's segments and patches (min x y z, max
+    // x y z): a call whose box lies wholly outside the view draws nothing and is left out. A
+    // curve or patch lies within the hull of its control points, so the picture stays the same.
+    std::vector<float> curveBoxes;
+    std::vector<float> surfaceBoxes;
+    // The copies of the arrays in GL buffer objects (0 while none is made); the records
+    // evaluated again since the last upload are sent again, nothing else.
+    // They change as the arrays are drawn, which draws const arrays.
+    mutable uint32_t curveBuffer = 0;
+    mutable uint32_t surfaceBuffer = 0;
+    mutable uint32_t indexBuffer = 0;
+    mutable bool uploadWhole = true;
+    mutable size_t dirtySegmentsBegin = 0, dirtySegmentsEnd = 0;
+    mutable size_t dirtyPatchesBegin = 0, dirtyPatchesEnd = 0;
 };
+
+// How the arrays are drawn: every `stride`-th call of segments or patches and symmetry copy
+// (the reduced pictures while the user drags; the first call and copy always), with calls
+// outside the view left out, from GL buffer objects when `buffers` (only where every context
+// that draws the arrays shares one object space).
+struct DrawOptions {
+    int32_t stride = 1;
+    bool cull = true;
+    bool buffers = false;
+};
+
+// What the drawing of arrays did since the counters were last reset (tests and benchmarks).
+struct DrawCounters {
+    uint64_t patchesDrawn = 0;   // patch copies sent to the GL
+    uint64_t segmentsDrawn = 0;  // segment copies sent
+    uint64_t callsCulled = 0;    // draw calls left out as outside the view
+    uint64_t bytesUploaded = 0;  // sent into buffer objects
+};
+DrawCounters& SurfaceCounters();
+
+// Arrays above this size stay in client memory: a second copy in buffer objects would cost more
+// memory than the upload saves time.
+constexpr size_t kMaxBufferedBytes = size_t{96} << 20;
 
 // Builds the arrays of `obj` at `divLevel` (no GL calls; usable without a context).
 void BuildObjectArrays(const PatchObject& obj, int32_t divLevel, ObjectArrays& out);
@@ -55,6 +93,9 @@ class GeometryCache {
     // The up-to-date arrays of object `index`.
     const ObjectArrays& Get(size_t index, const PatchObject& obj, int32_t divLevel);
     // Drops objects beyond `objectCount` (after deletions) and everything on Clear.
+    // Trim deletes the buffer objects of the dropped arrays, so a context of their object
+    // space must be current when any were made; Clear only forgets them (their contexts are
+    // gone).
     void Trim(size_t objectCount);
     void Clear();
     // How many times arrays were built whole, and brought up to date record by record, since
@@ -75,8 +116,12 @@ void EvalSegments(const PatchObject& obj, int32_t divLevel);
 void EvalPatches(const PatchObject& obj, int32_t divLevel);
 
 // Every segment of every symmetry copy in the current colour. `arrays` null: the evaluators.
-void DrawObjectCurves(const PatchObject& obj, int32_t divLevel, const ObjectArrays* arrays);
+void DrawObjectCurves(const PatchObject& obj, int32_t divLevel, const ObjectArrays* arrays,
+                      const DrawOptions& options = {});
 // Every patch of every symmetry copy with the current material (the caller lights it).
-void DrawObjectSurfaces(const PatchObject& obj, int32_t divLevel, const ObjectArrays* arrays);
+void DrawObjectSurfaces(const PatchObject& obj, int32_t divLevel, const ObjectArrays* arrays,
+                        const DrawOptions& options = {});
+// Deletes the buffer objects of `arrays` (a context of their object space current).
+void ReleaseBuffers(ObjectArrays& arrays);
 
 }  // namespace zarni

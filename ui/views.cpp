@@ -8,17 +8,19 @@
 #include <wx/toplevel.h>
 #include <wx/utils.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstring>
 
-#include "rules/back_picture.h"
+#include "gl/pick.h"
 #include "platform/clock.h"
-#include "ui/cursors.h"
 #include "resources/ids.h"
+#include "rules/back_picture.h"
 #include "ui/app_state.h"
+#include "ui/cursors.h"
 #include "ui/hint_window.h"
 #include "ui/key_filter.h"
 #include "ui/palette_strip.h"
-#include "gl/pick.h"
 
 namespace zarni {
 
@@ -238,7 +240,8 @@ void ViewPanel::OnMouse(wxMouseEvent& event) {
 
 // ---------------------------------------------------------------------------------------------
 
-ViewSet::ViewSet(wxWindow* parent) : parent_(parent), timer_(this) {
+ViewSet::ViewSet(wxWindow* parent)
+    : parent_(parent), timer_(this, kFirstViewId + 100), settleTimer_(this, kFirstViewId + 101) {
     AppState& app = App();
     ResetBackPictureSlots(app.doc);
     CreateObject(app.doc);
@@ -258,7 +261,9 @@ ViewSet::ViewSet(wxWindow* parent) : parent_(parent), timer_(this) {
     hint_ = new HintWindow(parent);
     hint_->SetTimeout(kHintTimeoutMs);
     showHint = [this](const std::string& text) { hint_->ShowAtCursor(text); };
-    Bind(wxEVT_TIMER, &ViewSet::OnTimer, this);
+    Bind(wxEVT_TIMER, &ViewSet::OnTimer, this, timer_.GetId());
+    Bind(
+        wxEVT_TIMER, [this](wxTimerEvent&) { SettleTick(); }, settleTimer_.GetId());
     timer_.Start(kTimerMs);
 }
 
@@ -286,7 +291,15 @@ SceneInput ViewSet::MakeSceneInput(PictureTextures& textures) const {
     in.preview.active = editor_->curve().active;
     in.preview.q = editor_->curve().q;
     geometry_.Trim(app.doc.objects.size());
+    reducedGeometry_.Trim(app.doc.objects.size());
     in.geometry = &geometry_;
+    in.reducedGeometry = &reducedGeometry_;
+    in.detail = frameLevel_;
+    // Buffer objects only where every view draws from the one object space.
+    bool shared = true;
+    for (const ViewPanel* v : views_)
+        shared = shared && v && v->sharesObjects();
+    in.drawOptions.buffers = shared;
     return in;
 }
 
@@ -439,8 +452,47 @@ void ViewSet::MakeCurrent(int i) {
     if (v->IsShownOnScreen() && v->contextOk()) v->SetCurrent(*v->context_);
 }
 
+void ViewSet::NoteInteraction() {
+    governor_.Input(::zarni::TickCount());
+}
+
+SceneLoad ViewSet::LoadOfViews(bool pendingOnly) const {
+    const AppState& app = App();
+    const Document& doc = app.doc;
+    const bool all = app.sw.showAllObjects != 0;
+    SceneLoad load;
+    for (int i = 0; i < viewCount_; ++i) {
+        const ViewPanel* v = views_[i];
+        if (!v || (pendingOnly && !v->drawPending_)) continue;
+        for (size_t k = 0; k < doc.objects.size(); ++k) {
+            const PatchObject& obj = doc.objects[k];
+            const bool current = static_cast<int32_t>(k) == doc.currentObject;
+            if (!all && !current) continue;
+            const double copies = SymmetryCopyCount(obj);
+            const uint8_t mode = v->camera.displayMode;
+            if (mode == kDisplayShaded || (mode == kDisplayCurrentShaded && current))
+                load.patchCopies += copies * obj.patchCount();
+            if (mode != kDisplayShaded) load.segmentCopies += copies * obj.segmentCount();
+        }
+    }
+    return load;
+}
+
 void ViewSet::RequestDraw(int i) {
     if (i < 0 || i >= kViews || !views_[i]) return;
+    // A request while a button is held is a drag step (in a view or on the palette); the
+    // release settles at once. Other changes keep to the budget only where the full picture
+    // is slow.
+    const bool down = wxGetMouseState().ButtonIsDown(wxMOUSE_BTN_ANY);
+    if (down) {
+        NoteInteraction();
+    } else if (buttonsWereDown_) {
+        governor_.Settle();
+    } else {
+        governor_.Change(::zarni::TickCount(), TessellationSteps(App().sw.divLevel),
+                         LoadOfViews(false));
+    }
+    buttonsWereDown_ = down;
     views_[i]->drawPending_ = true;
     // Requests made outside any event (a test, a nested loop) still get their idle pass.
     wxWakeUpIdle();
@@ -470,6 +522,14 @@ bool ViewSet::FlushRedraws() {
     const bool wasPainting = painting_;
     painting_ = true;
     bool drew = false;
+    // Every view of this pass draws at the level that lets all of them together fit the frame
+    // budget, learnt from the passes before (swaps included).
+    const AppState& app = App();
+    governor_.SetEnabled((app.settings.controlFlags & kControlFullDetailAlways) == 0);
+    const int32_t steps = TessellationSteps(app.sw.divLevel);
+    const SceneLoad load = LoadOfViews(true);
+    frameLevel_ = governor_.Choose(::zarni::TickCount(), steps, load);
+    const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < kViews; ++i) {
         ViewPanel* v = views_[i];
         if (!v || !v->drawPending_) continue;
@@ -477,12 +537,41 @@ bool ViewSet::FlushRedraws() {
         // once it can; the mark goes either way, so a re-entered flush never draws it twice.
         v->drawPending_ = false;
         currentView_ = i;
-        drew = v->Render() || drew;
+        const bool drawn = v->Render();
+        if (drawn) drawnReduced_[i] = !frameLevel_.full;
+        drew = drawn || drew;
+    }
+    if (drew) {
+        const double ms =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count();
+        governor_.FrameDrawn(frameLevel_, steps, load, ms);
+        ScheduleSettle();
     }
     currentView_ = remembered;
     MakeCurrent(remembered);
     painting_ = wasPainting;
     return drew;
+}
+
+void ViewSet::ScheduleSettle() {
+    if (!governor_.fullOwed()) return;
+    const uint32_t now = ::zarni::TickCount();
+    const int32_t wait = static_cast<int32_t>(governor_.settleAtMs() - now);
+    settleTimer_.StartOnce(std::max(1, wait));
+}
+
+void ViewSet::SettleTick() {
+    if (governor_.Interacting(::zarni::TickCount())) {
+        ScheduleSettle();
+        return;
+    }
+    for (int i = 0; i < kViews; ++i) {
+        if (!drawnReduced_[i] || !views_[i]) continue;
+        views_[i]->drawPending_ = true;
+        drawnReduced_[i] = false;
+    }
+    wxWakeUpIdle();
 }
 
 void ViewSet::DrawNow(ViewPanel& v) {
@@ -514,6 +603,7 @@ void ViewSet::HandleMouse(ViewPanel& from, wxMouseEvent& event) {
     const wxEventType type = event.GetEventType();
     const ModifierKeys keys{event.ControlDown(), event.ShiftDown(), event.AltDown()};
     if (type == wxEVT_MOUSEWHEEL) {
+        NoteInteraction();
         MakeCurrent(from.index());
         editor_->Wheel(from.camera, event.GetWheelRotation());
         return;

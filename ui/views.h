@@ -13,10 +13,11 @@
 #include <memory>
 #include <string>
 
-#include "view/camera.h"
-#include "view/drag.h"
 #include "gl/scene.h"
 #include "gl/textures.h"
+#include "view/camera.h"
+#include "view/detail_governor.h"
+#include "view/drag.h"
 #include "view/hint.h"
 
 namespace zarni {
@@ -139,6 +140,16 @@ class ViewSet : public wxEvtHandler, public ViewHost {
     void IdleStep();
     // How many pictures were drawn since start-up (tests and the idle measurement watch it).
     uint64_t drawCount() const { return drawCount_; }
+    // The frame budget: the level the last pictures were drawn at, and the governor that
+    // chose it (tests feed it).
+    const DetailLevel& frameLevel() const { return frameLevel_; }
+    DetailGovernor& governor() { return governor_; }
+    // The user moved something in a view or on the palette: the next pictures keep to the
+    // frame budget until the input is still.
+    void NoteInteraction();
+    // The full-detail picture owed after reduced ones is due: the views drawn reduced are
+    // marked (the settle timer calls it; tests too).
+    void SettleTick();
 
     // Shows the hint window with a text at the mouse; the views' own hint window unless a
     // test replaces it.
@@ -176,6 +187,9 @@ class ViewSet : public wxEvtHandler, public ViewHost {
     void HandleMouse(ViewPanel& from, wxMouseEvent& event);
     void RelayoutParent();
     void OnTimer(wxTimerEvent&);
+    // What the marked views would draw at full detail, for the governor.
+    SceneLoad LoadOfViews(bool pendingOnly) const;
+    void ScheduleSettle();
 
     wxWindow* parent_;
     std::array<ViewPanel*, kViews> views_{};
@@ -187,6 +201,14 @@ class ViewSet : public wxEvtHandler, public ViewHost {
     wxRect viewArea_;
     wxTimer timer_;
     mutable GeometryCache geometry_;
+    // The arrays of the reduced level the pictures drawn while the user drags use.
+    mutable GeometryCache reducedGeometry_;
+    DetailGovernor governor_;
+    DetailLevel frameLevel_;
+    wxTimer settleTimer_;
+    bool buttonsWereDown_ = false;
+    // Views whose last picture was a reduced one.
+    std::array<bool, kViews> drawnReduced_{};
     // The background-picture textures of the views' shared object space.
     PictureTextures textures_;
     uint64_t changeCount_ = 0;

@@ -266,6 +266,10 @@ void ViewEditor::EndPointDrag() {
 }
 
 void ViewEditor::LeftUp(ViewCamera& view, CursorPoint pos, ModifierKeys keys) {
+    // The release ends the pointer's path: a move to it that no motion message reported is
+    // folded in first, so where a drag ends depends on the path alone.
+    if (state_ == kDragMovePoints && (pos.x != prevCursor_.x || pos.y != prevCursor_.y))
+        MouseMove(view, pos, keys);
     lastKeys_ = keys;
     switch (state_) {
         case kDragMovePoints:
@@ -403,7 +407,11 @@ void ViewEditor::RightUp(ViewCamera& view, CursorPoint pos, ModifierKeys keys) {
     MiddleUp(view, pos, keys);
 }
 
-void ViewEditor::MiddleUp(ViewCamera& view, CursorPoint, ModifierKeys keys) {
+void ViewEditor::MiddleUp(ViewCamera& view, CursorPoint pos, ModifierKeys keys) {
+    if ((state_ == kDragOrbit || state_ == kDragPan) &&
+        (pos.x != prevCursor_.x || pos.y != prevCursor_.y)) {
+        MouseMove(view, pos, keys);
+    }
     lastKeys_ = keys;
     // Only the drags of the right and middle buttons end here: a point drag, a rubber band or
     // a curve in progress would otherwise be cut off without its ending.

@@ -1,0 +1,259 @@
+// The frame budget and the cheaper full frames: the settled picture is the one drawn before
+// calls were culled and arrays kept in buffer objects, a view that sees nothing of an object
+// draws none of it, and the governor's level drops under slow frames and comes back when the
+// input is still.
+#include <cstring>
+#include <string>
+
+#include "bench/draw_document.h"
+#include "formats/native_file.h"
+#include "tests/gl/gl_fixture.h"
+
+namespace zarni::gltest {
+namespace {
+
+class DetailTest : public GlTest {
+  protected:
+    // The picture as it was drawn before: client arrays, nothing culled, a fresh cache.
+    Image Before(ViewCamera& v, uint8_t mode) {
+        GeometryCache fresh;
+        v.displayMode = mode;
+        SceneInput in(doc, sw, settings);
+        in.geometry = &fresh;
+        in.drawOptions.cull = false;
+        in.drawOptions.buffers = false;
+        return Draw(v, in);
+    }
+
+    // The picture as the views draw it now, after a reduced one in between (the governor's
+    // frames while dragging), from the caches the views keep.
+    Image Now(ViewCamera& v, uint8_t mode, DetailLevel reducedFirst) {
+        v.displayMode = mode;
+        SceneInput in(doc, sw, settings);
+        in.geometry = &cache;
+        in.reducedGeometry = &reduced;
+        in.drawOptions.buffers = true;
+        in.detail = reducedFirst;
+        Draw(v, in);
+        in.detail = DetailLevel{};
+        return Draw(v, in);
+    }
+
+    static bool Identical(const Image& a, const Image& b) {
+        return a.rgba.size() == b.rgba.size() &&
+               std::memcmp(a.rgba.data(), b.rgba.data(), a.rgba.size()) == 0;
+    }
+
+    static int Covered(const Image& img, Rgb background) {
+        int n = 0;
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x)
+                n += !Same(img.At(x, y), background, 0);
+        return n;
+    }
+
+    void ExpectSettledPicturesUnchanged(const char* what) {
+        const DetailLevel coarse{false, 2, 3};
+        struct Camera {
+            const char* name;
+            ViewCamera view;
+        };
+        // The close-up sees part of the document only, so calls are culled there.
+        Camera cameras[] = {{"perspective", Perspective(-0.4f, 0.6f, 7.0f)},
+                            {"close-up", Perspective(-0.2f, 0.3f, 1.2f)},
+                            {"front", Ortho(kViewFront, 5.0f)}};
+        for (Camera& c : cameras) {
+            for (uint8_t mode : {kDisplayWireframe, kDisplayCurrentShaded, kDisplayShaded}) {
+                const Image before = Before(c.view, mode);
+                SurfaceCounters() = DrawCounters{};
+                const Image now = Now(c.view, mode, coarse);
+                EXPECT_TRUE(Identical(before, now))
+                    << what << " " << c.name << " mode " << int(mode);
+                EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+                if (std::string(c.name) == "close-up") {
+                    EXPECT_GT(SurfaceCounters().callsCulled, 0u) << what << " mode " << int(mode);
+                }
+            }
+        }
+    }
+
+    GeometryCache cache;
+    GeometryCache reduced;
+};
+
+TEST_F(DetailTest, SettledPictureIsTheSameAsBeforeForTheSampleAndTheBenchmarkDocuments) {
+    Clipboard clipboard;
+    ASSERT_EQ(ReadDocumentFile(doc, sw, clipboard, ZARNI_SOURCE_DIR "/samples/sample.zarni"),
+              kFileOk);
+    sw.showAllObjects = 1;
+    ExpectSettledPicturesUnchanged("sample");
+    doc = bench::DrawBenchDocument();
+    sw.divLevel = 20;
+    ExpectSettledPicturesUnchanged("benchmark");
+}
+
+TEST_F(DetailTest, EditedArraysSentAgainRecordByRecordGiveTheFreshPicture) {
+    doc = bench::DrawBenchDocument();
+    sw.divLevel = 6;
+    ViewCamera v = Perspective(-0.4f, 0.6f, 7.0f);
+    Now(v, kDisplayShaded, DetailLevel{});
+    PatchObject& obj = doc.objects[0];
+    for (int step = 0; step < 3; ++step) {
+        obj.points[static_cast<size_t>(step) * 160].y += 0.3f;  // a corner of one patch
+        RebuildObjectCaches(obj);
+        SurfaceCounters() = DrawCounters{};
+        const Image now = Now(v, kDisplayShaded, DetailLevel{false, 1, 1});
+        // Only a few patches' vertices went out again, not the whole object.
+        const uint64_t whole = static_cast<uint64_t>(obj.patchCount()) * 49 * 6 * sizeof(float);
+        EXPECT_GT(SurfaceCounters().bytesUploaded, 0u);
+        EXPECT_LT(SurfaceCounters().bytesUploaded * 4, whole) << "step " << step;
+        EXPECT_TRUE(Identical(Before(v, kDisplayShaded), now)) << "step " << step;
+    }
+}
+
+TEST_F(DetailTest, AViewThatSeesNothingOfAnObjectDrawsNoneOfItsPatches) {
+    PatchObject& obj = doc.objects[0];
+    AddPatch(obj, SquareNet(Vec3{2.0f, 0.0f, 0.0f}, 0.4f, 2, 0.3f));
+    AddPatch(obj, SquareNet(Vec3{2.0f, 1.0f, 0.0f}, 0.4f, 2, 0.3f));
+    obj.mirrorFlags = kMirrorX;  // a second copy at x = -2
+    sw.divLevel = 4;
+    struct Case {
+        const char* name;
+        ViewCamera view;
+        uint64_t patches;  // copies of the two patches drawn
+    };
+    ViewCamera away = Ortho(kViewFront, 1.2f);
+    away.panX = 50.0f;
+    UpdateCamera(away);
+    Case cases[] = {{"facing", Perspective(0.0f, 0.0f, 9.0f), 4}, {"panned away", away, 0}};
+    for (Case& c : cases) {
+        ViewCamera& v = c.view;
+        for (uint8_t mode : {kDisplayShaded, kDisplayWireframe}) {
+            SurfaceCounters() = DrawCounters{};
+            Now(v, mode, DetailLevel{});
+            // Now draws twice: a reduced frame (the same calls) and the full one.
+            if (mode == kDisplayShaded) {
+                EXPECT_EQ(SurfaceCounters().patchesDrawn, 2 * c.patches) << c.name;
+            } else {
+                EXPECT_EQ(SurfaceCounters().segmentsDrawn, c.patches ? 2 * 16u : 0u) << c.name;
+            }
+        }
+    }
+    // A narrow orthographic view onto the +x copy alone leaves the mirrored one out.
+    ViewCamera right = Ortho(kViewFront, 1.2f);
+    right.panX = -2.0f;
+    UpdateCamera(right);
+    SurfaceCounters() = DrawCounters{};
+    Now(right, kDisplayShaded, DetailLevel{});
+    EXPECT_EQ(SurfaceCounters().patchesDrawn, 2 * 2u);
+    EXPECT_GT(SurfaceCounters().callsCulled, 0u);
+}
+
+TEST_F(DetailTest, ReducedPicturesShowTheShapeAndNeverABlankView) {
+    doc = bench::DrawBenchDocument();
+    sw.divLevel = 20;
+    ViewCamera v = Perspective(-0.4f, 0.6f, 7.0f);
+    const int full = Covered(Before(v, kDisplayShaded), Background());
+    for (DetailLevel level : {DetailLevel{false, 1, 1}, DetailLevel{false, 4, 1},
+                              DetailLevel{false, 1, DetailGovernor::kMaxStride}}) {
+        v.displayMode = kDisplayShaded;
+        SceneInput in(doc, sw, settings);
+        in.geometry = &cache;
+        in.reducedGeometry = &reduced;
+        in.detail = level;
+        SurfaceCounters() = DrawCounters{};
+        const int covered = Covered(Draw(v, in), Background());
+        EXPECT_GT(covered, 0) << "steps " << level.steps << " stride " << level.stride;
+        if (level.stride == 1) {
+            // Fewer divisions keep the outline: nearly the same pixels are covered.
+            EXPECT_GT(covered, full * 9 / 10) << "steps " << level.steps;
+            EXPECT_EQ(SurfaceCounters().patchesDrawn, 4000u);
+        } else {
+            EXPECT_LT(SurfaceCounters().patchesDrawn, 4000u);
+        }
+    }
+}
+
+// The governor, with time given in milliseconds and frames that took what the test says.
+TEST(DetailGovernor, SlowFramesLowerTheLevelAndStillInputBringsFullDetailBack) {
+    const SceneLoad load{4000.0, 0.0};
+    const int32_t full = 20;
+    DetailGovernor g;
+    // Nothing measured yet: full detail, as before.
+    g.Input(1000);
+    EXPECT_TRUE(g.Choose(1000, full, load).full);
+    // A full frame of 220 ms: the next drag step draws less.
+    g.FrameDrawn(DetailLevel{true, full, 1}, full, load, 220.0);
+    g.Input(1010);
+    const DetailLevel step = g.Choose(1010, full, load);
+    EXPECT_FALSE(step.full);
+    EXPECT_LT(step.steps, full);
+    EXPECT_LE(g.Estimate(load, step.steps, step.stride), DetailGovernor::kBudgetMs);
+    g.FrameDrawn(step, full, load, 40.0);
+    EXPECT_TRUE(g.fullOwed());
+    EXPECT_EQ(g.settleAtMs(), 1010u + DetailGovernor::kStillMs);
+    // Still for less than the still period: reduced; after it: full.
+    EXPECT_FALSE(g.Choose(1010 + DetailGovernor::kStillMs - 1, full, load).full);
+    EXPECT_TRUE(g.Choose(1010 + DetailGovernor::kStillMs, full, load).full);
+    // The button going up settles at once.
+    g.Input(2000);
+    EXPECT_FALSE(g.Choose(2000, full, load).full);
+    g.Settle();
+    EXPECT_TRUE(g.Choose(2001, full, load).full);
+    // The tick count wraps at 32 bits: input just before the wrap is still recent after it.
+    g.Input(0xFFFFFFF0u);
+    EXPECT_FALSE(g.Choose(0x10u, full, load).full);
+}
+
+TEST(DetailGovernor, LevelFollowsTheCostFromFineDivisionsDownToFewerPatches) {
+    const SceneLoad load{4000.0, 16000.0};
+    struct Case {
+        double fullFrameMs;  // what a full frame at level 20 took
+        bool full;
+        int32_t minSteps, maxSteps;
+        int32_t minStride;
+    };
+    const Case cases[] = {
+        {30.0, true, 20, 20, 1},    // fits the budget: no reduction at all
+        {200.0, false, 8, 10, 1},   // a quarter of the vertices or so
+        {600.0, false, 2, 3, 1},    // a few divisions
+        {40000.0, false, 1, 1, 2},  // even one division is too much: every other call
+        {1e9, false, 1, 1, DetailGovernor::kMaxStride},  // never nothing at all
+    };
+    for (const Case& c : cases) {
+        DetailGovernor g;
+        g.FrameDrawn(DetailLevel{true, 20, 1}, 20, load, c.fullFrameMs);
+        g.Input(50);
+        const DetailLevel level = g.Choose(60, 20, load);
+        EXPECT_EQ(level.full, c.full) << c.fullFrameMs;
+        const int32_t steps = level.full ? 20 : level.steps;
+        EXPECT_GE(steps, c.minSteps) << c.fullFrameMs;
+        EXPECT_LE(steps, c.maxSteps) << c.fullFrameMs;
+        EXPECT_GE(level.stride, c.minStride) << c.fullFrameMs;
+        EXPECT_LE(level.stride, DetailGovernor::kMaxStride);
+    }
+}
+
+TEST(DetailGovernor, SwitchedOffOrLightDocumentsAlwaysDrawFullDetail) {
+    const SceneLoad load{4000.0, 0.0};
+    DetailGovernor off;
+    off.SetEnabled(false);
+    off.FrameDrawn(DetailLevel{true, 20, 1}, 20, load, 500.0);
+    off.Input(10);
+    EXPECT_TRUE(off.Choose(20, 20, load).full);
+    EXPECT_FALSE(off.fullOwed());
+
+    // A key command on a document whose full frame is quick is drawn at full detail; on one
+    // whose full frame is slow it gets a quick picture first.
+    DetailGovernor light, heavy;
+    light.FrameDrawn(DetailLevel{true, 20, 1}, 20, load, 30.0);
+    heavy.FrameDrawn(DetailLevel{true, 20, 1}, 20, load, 3000.0);
+    light.Change(100, 20, load);
+    heavy.Change(100, 20, load);
+    EXPECT_TRUE(light.Choose(110, 20, load).full);
+    EXPECT_FALSE(heavy.Choose(110, 20, load).full);
+    EXPECT_TRUE(heavy.Choose(100 + DetailGovernor::kStillMs, 20, load).full);
+}
+
+}  // namespace
+}  // namespace zarni::gltest
