@@ -23,7 +23,7 @@ constexpr int32_t kMaxLengthTenths = 9999999;
 constexpr int32_t kMinDivLevel = 1;
 constexpr int32_t kMaxDivLevel = 20;
 constexpr int32_t kKnownControlFlags =
-    kControlNoButtonHandle | kControlMinimumDrawing | kControlShow3DPos;
+    kControlNoButtonHandle | kControlMinimumDrawing | kControlShow3DPos | kControlFullDetailAlways;
 
 // Reads the start-up keys from the settings file at `path` (read once). A stored number is read
 // as the signed value it was written as and held to its range above ("Fovy" 500 gives 179,

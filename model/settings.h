@@ -13,6 +13,7 @@ enum ControlFlagBits : int32_t {
     kControlNoButtonHandle = 1,  // right/middle button does not control handles
     kControlMinimumDrawing = 2,
     kControlShow3DPos = 4,
+    kControlFullDetailAlways = 8,  // no reduced pictures while dragging
 };
 
 // Stored values of the keys read at start-up, used when a key is missing.

@@ -44,12 +44,14 @@ ControlPageValues ControlPageFrom(int32_t flags) {
     v.buttonHandle = (flags & kControlNoButtonHandle) == 0;
     v.minimumDrawing = (flags & kControlMinimumDrawing) != 0;
     v.show3DPos = (flags & kControlShow3DPos) != 0;
+    v.adaptiveDetail = (flags & kControlFullDetailAlways) == 0;
     return v;
 }
 
 int32_t ControlFlagsOf(const ControlPageValues& v) {
     return (v.buttonHandle ? 0 : kControlNoButtonHandle) |
-           (v.minimumDrawing ? kControlMinimumDrawing : 0) | (v.show3DPos ? kControlShow3DPos : 0);
+           (v.minimumDrawing ? kControlMinimumDrawing : 0) | (v.show3DPos ? kControlShow3DPos : 0) |
+           (v.adaptiveDetail ? 0 : kControlFullDetailAlways);
 }
 
 PreferenceOutcome ApplyPreferences(const PreferencePages& pages, const PreferenceTargets& to,

@@ -49,6 +49,7 @@ struct ControlPageValues {
     bool buttonHandle = true;  // "Right/Middle Button Control Handle"
     bool minimumDrawing = false;
     bool show3DPos = false;
+    bool adaptiveDetail = true;  // "Adaptive detail while dragging"
 };
 ControlPageValues ControlPageFrom(int32_t controlFlags);
 int32_t ControlFlagsOf(const ControlPageValues& values);

@@ -225,8 +225,12 @@ wxPanel* PreferenceSheet::BuildControlPage() {
     buttonHandle_->SetValue(values.buttonHandle);
     minimumDrawing_->SetValue(values.minimumDrawing);
     show3DPos_->SetValue(values.show3DPos);
+    adaptiveDetail_ = new wxCheckBox(page, wxID_ANY, "Adaptive detail while dragging",
+                                     wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator,
+                                     "AdaptiveDetail");
+    adaptiveDetail_->SetValue(values.adaptiveDetail);
     auto* top = new wxBoxSizer(wxVERTICAL);
-    for (wxCheckBox* box : {buttonHandle_, minimumDrawing_, show3DPos_})
+    for (wxCheckBox* box : {buttonHandle_, minimumDrawing_, show3DPos_, adaptiveDetail_})
         top->Add(box, 0, wxLEFT | wxRIGHT | wxTOP, m.margin);
     page->SetSizer(top);
     return page;
@@ -297,7 +301,7 @@ PreferencePages PreferenceSheet::ShownPages() const {
         pages.backPicture = BackPicturePageValues{visible_->GetValue()};
     if (shown_[kPrefControlPage]) {
         pages.control = ControlPageValues{buttonHandle_->GetValue(), minimumDrawing_->GetValue(),
-                                          show3DPos_->GetValue()};
+                                          show3DPos_->GetValue(), adaptiveDetail_->GetValue()};
     }
     return pages;
 }

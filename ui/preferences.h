@@ -94,6 +94,7 @@ class PreferenceSheet : public wxPropertySheetDialog {
     wxCheckBox* buttonHandle_ = nullptr;
     wxCheckBox* minimumDrawing_ = nullptr;
     wxCheckBox* show3DPos_ = nullptr;
+    wxCheckBox* adaptiveDetail_ = nullptr;
 };
 
 // Command 191: the sheet over `owner`, run modally. OK applies the pages shown and writes their
