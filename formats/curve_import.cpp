@@ -187,28 +187,58 @@ int32_t AppendCurvesToObject(PatchObject& obj, const CurveSet& curves, uint8_t l
     return first;
 }
 
+namespace {
+
+// The first point layer shown, so that the new points can be picked at once.
+uint8_t FirstVisibleLayer(const EditSwitches& sw) {
+    for (uint8_t k = 0; k < 6; ++k)
+        if (sw.layerVisible[k]) return k;
+    return 0;
+}
+
+// The anchors of `obj` from point `first` on, in index order.
+std::vector<int32_t> AnchorsFrom(const PatchObject& obj, int32_t first) {
+    std::vector<int32_t> anchors;
+    for (int32_t i = first; i < obj.pointCount(); ++i)
+        if (obj.points[i].anchor < 0) anchors.push_back(i);
+    return anchors;
+}
+
+// The new anchors become the selection, the last one the active point.
+void SelectAnchors(Document& doc, std::vector<int32_t>& anchors) {
+    ClearPointSelection(doc);
+    doc.selectedAnchors.swap(anchors);
+    if (!doc.selectedAnchors.empty()) doc.activePoint = doc.selectedAnchors.back();
+}
+
+}  // namespace
+
 void PutCurvesInCurrentObject(Document& doc, const EditSwitches& sw, const CurveSet& curves) {
     PatchObject* obj = doc.Current();
     if (obj == nullptr) return;
-    uint8_t layer = 0;
-    for (uint8_t k = 0; k < 6; ++k) {
-        if (sw.layerVisible[k]) {
-            layer = k;
-            break;
-        }
-    }
-    ClearPointSelection(doc);
-    const int32_t first = AppendCurvesToObject(*obj, curves, layer);
-    for (int32_t i = first; i < obj->pointCount(); ++i)
-        if (obj->points[i].anchor < 0) doc.selectedAnchors.push_back(i);
-    if (!doc.selectedAnchors.empty()) doc.activePoint = doc.selectedAnchors.back();
+    const int32_t first = AppendCurvesToObject(*obj, curves, FirstVisibleLayer(sw));
+    std::vector<int32_t> anchors = AnchorsFrom(*obj, first);
+    SelectAnchors(doc, anchors);
     RebuildControlCaches(doc);
     DocumentChanged(doc, sw);
 }
 
 void AddCurvesObject(Document& doc, const EditSwitches& sw, const CurveSet& curves) {
+    // Everything that allocates happens before the document changes, so running out of
+    // memory leaves it as it was rather than with an empty or half-filled object.
+    PatchObject filled;
+    AppendCurvesToObject(filled, curves, FirstVisibleLayer(sw));
+    RebuildObjectCaches(filled);
+    std::vector<int32_t> anchors = AnchorsFrom(filled, 0);
+    doc.objects.reserve(doc.objects.size() + 1);
     CreateObject(doc);
-    PutCurvesInCurrentObject(doc, sw, curves);
+    PatchObject& obj = doc.objects.back();
+    // The new object keeps its own name and colour; the curves move in.
+    filled.name.swap(obj.name);
+    filled.color = obj.color;
+    obj = std::move(filled);
+    SelectAnchors(doc, anchors);
+    DocumentChanged(doc, sw);
 }
 
 bool ParseImportSize(const std::string& text, double* size) {

@@ -126,4 +126,20 @@ bool SaveRenderChoices(const RenderChoices& choices, const std::string& path) {
     return WriteProfileInt("Render", "Antialias", choices.antialias ? 1 : 0, path) && quality;
 }
 
+TextChoices LoadTextChoices(const std::string& path) {
+    const ProfileText file = ReadProfile(path);
+    TextChoices choices;
+    choices.text = file.String("Text", "Text", choices.text);
+    choices.font = file.String("Text", "Font", choices.font);
+    const auto size = static_cast<int32_t>(file.Int("Text", "Size", choices.sizeThousandths));
+    choices.sizeThousandths = std::clamp(size, kMinTextSize, kMaxTextSize);
+    return choices;
+}
+
+bool SaveTextChoices(const TextChoices& choices, const std::string& path) {
+    const bool text = WriteProfileString("Text", "Text", "\"" + choices.text + "\"", path);
+    const bool font = WriteProfileString("Text", "Font", choices.font, path);
+    return WriteProfileInt("Text", "Size", choices.sizeThousandths, path) && text && font;
+}
+
 }  // namespace zarni

@@ -56,4 +56,17 @@ struct RenderChoices {
 RenderChoices LoadRenderChoices(const std::string& path);
 bool SaveRenderChoices(const RenderChoices& choices, const std::string& path);
 
+// The Text dialog's choices, section "Text": the text ("Text", stored in quotes so that blanks
+// at its ends survive), the font family ("Font") and the size in thousandths of a unit ("Size",
+// held to kMinTextSize..kMaxTextSize).
+constexpr int32_t kMinTextSize = 1;
+constexpr int32_t kMaxTextSize = 1000000;
+struct TextChoices {
+    std::string text = "Zarni!";
+    std::string font = "IPAPGothic";
+    int32_t sizeThousandths = 2000;
+};
+TextChoices LoadTextChoices(const std::string& path);
+bool SaveTextChoices(const TextChoices& choices, const std::string& path);
+
 }  // namespace zarni

@@ -21,6 +21,7 @@ enum CommandId : int {
     kCmdCircle4 = 1261,
     kCmdCircle8 = 1262,
     kCmdSphere = 1263,
+    kCmdText = 1264,  // Model > Text...: outlines of a text as a new object
     kCmdPreference = 191,
     kCmdHelp = 198,
     kCmdVersion = 199,

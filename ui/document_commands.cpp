@@ -6,9 +6,12 @@
 #include <wx/filename.h>
 #include <wx/msgdlg.h>
 
+#include <new>
+
 #include "formats/native_file.h"
 #include "formats/obj_export.h"
 #include "formats/pov_export.h"
+#include "formats/svg_import.h"
 #include "ui/app_state.h"
 #include "ui/back_pictures.h"
 #include "ui/file_dialog.h"
@@ -254,18 +257,41 @@ bool OpenCommandLineFile(wxWindow* owner, const std::string& path) {
 int AppendDroppedFiles(wxWindow* owner, const std::vector<std::string>& paths) {
     AppState& app = App();
     int appended = 0;
+    bool lastWasDrawing = false;
     std::string failures;
     for (const std::string& path : paths) {
         std::string why;
+        if (IsSvgFileName(path)) {
+            // A drawing comes in whole as one new object, or not at all.
+            bool added = false;
+            try {
+                CurveSet curves;
+                if (ImportSvgFile(path, kDropImportSize, curves, nullptr, &why)) {
+                    AddCurvesObject(app.doc, app.sw, curves);
+                    added = true;
+                }
+            } catch (const std::bad_alloc&) {
+                why = "not enough memory";
+            }
+            if (added) {
+                ++appended;
+                lastWasDrawing = true;
+            } else {
+                failures += "\n" + path + ": " + why;
+            }
+            continue;
+        }
         const int result = AppendDocumentFile(app.doc, path, &why);
         if (result == kFileOk) {
             ++appended;
+            lastWasDrawing = false;
         } else {
             failures += "\n" + path + ": " + Reason(why, result);
         }
     }
     if (appended > 0) {
-        ClearPointSelection(app.doc);
+        // A drawing appended last stays selected, ready to be extruded or lathed.
+        if (!lastWasDrawing) ClearPointSelection(app.doc);
         RedrawAllViews();
         DocumentChanged(app.doc, app.sw);
         RedrawPalette();

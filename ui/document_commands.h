@@ -57,8 +57,11 @@ bool ConfirmExit(wxWindow* owner);
 bool OpenCommandLineFile(wxWindow* owner, const std::string& path);
 
 // Appends each dropped file in order, then clears the selection and marks the document
-// changed when at least one was appended. Files that could not be appended are reported
-// together in one message. Returns the number appended.
+// changed when at least one was appended. An SVG drawing (by its extension) becomes one new
+// object of its curves, kDropImportSize across, current with its anchors selected (kept when
+// it is the last file appended). Files that could not be appended are reported together in
+// one message. Returns the number appended.
+constexpr double kDropImportSize = 2.0;
 int AppendDroppedFiles(wxWindow* owner, const std::vector<std::string>& paths);
 
 // Opens ReadMe.txt with the desktop's default application: the one beside the executable, or

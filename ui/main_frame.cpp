@@ -27,6 +27,7 @@
 #include "ui/key_filter.h"
 #include "ui/render_window.h"
 #include "ui/preferences.h"
+#include "ui/text_dialog.h"
 #include "ui/ui_font.h"
 #include "ui/version_dialog.h"
 
@@ -388,6 +389,9 @@ void MainFrame::RunCommand(wxCommandEvent& event) {
             if (event.GetId() == kCmdSphere) AddSphere(app.doc, app.sw);
             RedrawAllViews();
             RedrawPalette();
+            break;
+        case kCmdText:
+            AddTextWithDialog(this);
             break;
         case kCmdPreference:
             if (showPreferences) showPreferences(this);

@@ -21,6 +21,7 @@ wxMenuBar* CreateMainMenuBar() {
     model->Append(kCmdCircle4, "Circle(4pt)");
     model->Append(kCmdCircle8, "Cirvle(8pt)");
     model->Append(kCmdSphere, "Sphere");
+    model->Append(kCmdText, "Text...");
 
     auto* edit = new wxMenu;
     edit->Append(kCmdUndo, "&Undo");

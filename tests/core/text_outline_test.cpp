@@ -13,6 +13,7 @@
 #include <string>
 
 #include "formats/curve_import.h"
+#include "formats/settings_file.h"
 #include "formats/text_outline.h"
 #include "model/invariants.h"
 #include "tests/core/temp_folder.h"
@@ -253,6 +254,34 @@ TEST_F(TextOutline, InstalledFamiliesAreListedOnceInOrder) {
         int index = 0;
         EXPECT_TRUE(FindFontFile(family, &file, &index, &why)) << family << ": " << why;
     }
+}
+
+// The Text dialog's choices come back as stored: blanks and quotes at the ends of the text
+// included, the size held to its range, defaults for a file without them.
+TEST(TextChoicesFile, StoredChoicesComeBackAsTheyWere) {
+    testing_files::TempFolder folder;
+    const std::string path = folder.File("zarni.ini");
+    const TextChoices defaults = LoadTextChoices(path);
+    EXPECT_EQ(defaults.text, "Zarni!");
+    EXPECT_EQ(defaults.font, kDefaultOutlineFont);
+    EXPECT_EQ(defaults.sizeThousandths, 2000);
+    const char* const texts[] = {" padded ", "\"quoted\"",
+                                 "semi;colon=", "\xE6\x96\x87\xE5\xAD\x97"};
+    for (const char* text : texts) {
+        TextChoices choices;
+        choices.text = text;
+        choices.font = "DejaVu Sans";
+        choices.sizeThousandths = 1500;
+        ASSERT_TRUE(SaveTextChoices(choices, path));
+        const TextChoices back = LoadTextChoices(path);
+        EXPECT_EQ(back.text, text);
+        EXPECT_EQ(back.font, "DejaVu Sans");
+        EXPECT_EQ(back.sizeThousandths, 1500);
+    }
+    testing_files::Put(path, "[Text]\nSize=-5\n");
+    EXPECT_EQ(LoadTextChoices(path).sizeThousandths, kMinTextSize);
+    testing_files::Put(path, "[Text]\nSize=99999999\n");
+    EXPECT_EQ(LoadTextChoices(path).sizeThousandths, kMaxTextSize);
 }
 
 }  // namespace
