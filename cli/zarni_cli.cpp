@@ -15,7 +15,9 @@
 #include "model/document.h"
 #include "platform/file_io.h"
 #include "formats/native_file.h"
+#include "formats/gltf_export.h"
 #include "formats/obj_export.h"
+#include "formats/stl_export.h"
 #include "formats/pov_export.h"
 #include "formats/bitmap.h"
 #include "platform/profile.h"
@@ -37,6 +39,9 @@ const char kUsage[] =
     "                                                (--pov 3.7: in the language of POV-Ray 3.7)\n"
     "  zarni-cli export DOC.zarni OUT.obj [--div N]  write the patches as a Wavefront OBJ mesh\n"
     "                                                and OUT.mtl (N 1..20, default DivLevel)\n"
+    "  zarni-cli export DOC.zarni OUT.stl|OUT.glb [--div N]\n"
+    "                                                write the mesh as binary STL (3D printing)\n"
+    "                                                or glTF 2.0 binary (viewers, engines)\n"
     "  zarni-cli resave DOC.zarni OUT.zarni          read and write the document again\n"
     "  zarni-cli apply IN.zarni|- OUT.zarni OP...    apply operations, write the result\n"
     "                                                (- starts from a new document)\n"
@@ -141,18 +146,25 @@ int Export(const std::vector<std::string>& args) {
     if (files.size() != 2) return Usage("export takes a document and an output file");
     const std::string& out = files[1];
     const bool scene = EndsWithNoCase(out, ".pov");
-    const bool mesh = EndsWithNoCase(out, ".obj");
+    const bool obj = EndsWithNoCase(out, ".obj");
+    const bool stl = EndsWithNoCase(out, ".stl");
+    const bool glb = EndsWithNoCase(out, ".glb");
+    const bool mesh = obj || stl || glb;
     if (!scene && !mesh && !EndsWithNoCase(out, ".inc")) {
-        return Usage("the output file must end in .pov (scene), .inc (include) or .obj (mesh)");
+        return Usage(
+            "the output file must end in .pov (scene), .inc (include), .obj, .stl or .glb (mesh)");
     }
     if (mesh && (pov37 || sizeGiven)) return Usage("--pov and --size are for .pov and .inc files");
-    if (!mesh && divLevel) return Usage("--div is for .obj files");
+    if (!mesh && divLevel) return Usage("--div is for .obj, .stl and .glb files");
     Session s;
     std::string why;
     if (!s.Read(files[0], &why)) return Failure(why);
     int result;
     if (mesh) {
-        result = ExportObj(s.doc, divLevel.value_or(s.settings.divLevel), out, &why);
+        const int32_t level = divLevel.value_or(s.settings.divLevel);
+        result = obj   ? ExportObj(s.doc, level, out, &why)
+                 : stl ? ExportStl(s.doc, level, out, &why)
+                       : ExportGlb(s.doc, level, out, &why);
     } else if (scene) {
         const SceneView view = DefaultSceneView(width, height, s.settings.defaultAltitude,
                                                 s.doc.view.fovy, s.settings.backColorRGBA);

@@ -10,11 +10,11 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/file_io.h"
 #include "formats/fixed_format.h"
+#include "formats/mesh.h"
 #include "formats/text_out.h"
-#include "platform/cp932.h"
 #include "model/tessellation.h"
+#include "platform/file_io.h"
 
 namespace zarni {
 
@@ -77,175 +77,6 @@ char* WriteIndex(char* out, int64_t oneBased) {
     return out + digits;
 }
 
-// Four control point indices of a curve, in one fixed direction.
-struct CurveKey {
-    std::array<int32_t, 4> p;
-    bool operator==(const CurveKey& o) const { return p == o.p; }
-};
-struct CurveKeyHash {
-    size_t operator()(const CurveKey& k) const {
-        uint64_t h = 1469598103934665603ull;
-        for (int32_t v : k.p)
-            h = (h ^ static_cast<uint32_t>(v)) * 1099511628211ull;
-        return static_cast<size_t>(h ^ (h >> 29));
-    }
-};
-
-// One copy's worth of an object's mesh, indices counted from 0 within the copy.
-struct ObjectMesh {
-    std::vector<float> vertices;     // 3 floats a vertex
-    std::vector<float> normals;      // 3 floats, one per grid point of every patch
-    std::vector<int32_t> triangles;  // v0 n0 v1 n1 v2 n2, counter-clockwise around the normals
-    std::vector<int32_t> lines;      // polylines: a count, then that many vertex indices
-};
-
-class MeshBuilder {
-  public:
-    MeshBuilder(const PatchObject& obj, int32_t steps)
-        : obj_(obj),
-          n_(steps),
-          params_(GridParameters(steps)),
-          pointVertex_(obj.points.size(), -1) {}
-
-    ObjectMesh Build() {
-        std::vector<uint8_t> edgeOfPatch(obj_.segments.size(), 0);
-        for (const Patch& q : obj_.patches) {
-            AddPatch(q);
-            for (int32_t e : {q.edge0, q.edge1, q.edge2, q.edge3})
-                edgeOfPatch[e] = 1;
-        }
-        for (size_t s = 0; s < obj_.segments.size(); ++s)
-            if (!edgeOfPatch[s]) AddFreeSegment(obj_.segments[s]);
-        return std::move(mesh_);
-    }
-
-  private:
-    int32_t NewVertex(const float* at) {
-        const int32_t index = static_cast<int32_t>(mesh_.vertices.size() / 3);
-        mesh_.vertices.insert(mesh_.vertices.end(), at, at + 3);
-        return index;
-    }
-
-    int32_t PointVertex(int32_t point, const float* at) {
-        int32_t& v = pointVertex_[point];
-        if (v < 0) v = NewVertex(at);
-        return v;
-    }
-
-    // The vertices of the n + 1 grid parameters along the curve of control points `cp`, whose
-    // positions lie `posStride` floats apart from `pos`; their indices go `outStride` apart.
-    void CurveVertices(const std::array<int32_t, 4>& cp, const float* pos, size_t posStride,
-                       int32_t* out, size_t outStride) {
-        const size_t n = static_cast<size_t>(n_);
-        if (cp[0] == cp[1] && cp[1] == cp[2] && cp[2] == cp[3]) {
-            const int32_t v = PointVertex(cp[0], pos);
-            for (size_t k = 0; k <= n; ++k)
-                out[k * outStride] = v;
-            return;
-        }
-        out[0] = PointVertex(cp[0], pos);
-        out[n * outStride] = PointVertex(cp[3], pos + n * posStride);
-        if (n < 2) return;
-        const std::array<int32_t, 4> back{{cp[3], cp[2], cp[1], cp[0]}};
-        const bool reversed = back < cp;
-        auto found = curveVertices_.find(CurveKey{reversed ? back : cp});
-        int32_t base;
-        if (found != curveVertices_.end()) {
-            base = found->second;
-        } else {
-            base = static_cast<int32_t>(mesh_.vertices.size() / 3);
-            for (size_t m = 1; m < n; ++m)
-                NewVertex(pos + (reversed ? n - m : m) * posStride);
-            curveVertices_.emplace(CurveKey{reversed ? back : cp}, base);
-        }
-        for (size_t k = 1; k < n; ++k)
-            out[k * outStride] = base + static_cast<int32_t>(reversed ? n - k : k) - 1;
-    }
-
-    void AddPatch(const Patch& q) {
-        const std::array<int32_t, 16> net = PatchNet(obj_.segments, q);
-        float cp[48];
-        PatchFloats(obj_.points.data(), obj_.segments, q, cp);
-        const size_t stride = params_.size();
-        const size_t grid = stride * stride;
-        points_.resize(grid * 3);
-        const size_t normalBase = mesh_.normals.size() / 3;
-        mesh_.normals.resize((normalBase + grid) * 3);
-        float* normals = mesh_.normals.data() + normalBase * 3;
-        EvaluatePatchGrid(cp, params_, points_.data(), normals);
-        // Where the surface folds to a point (a pole) the derivatives give no normal; the
-        // normal just inside the patch is its limit there.
-        for (size_t j = 0; j < stride; ++j) {
-            for (size_t i = 0; i < stride; ++i) {
-                float* nm = normals + (j * stride + i) * 3;
-                if (nm[0] != 0.0f || nm[1] != 0.0f || nm[2] != 0.0f) continue;
-                const float u = params_[i] + (0.5f - params_[i]) * 1e-3f;
-                const float v = params_[j] + (0.5f - params_[j]) * 1e-3f;
-                float unused[3];
-                PatchPointAt(cp, u, v, unused, nm);
-            }
-        }
-
-        gridVertex_.resize(grid);
-        int32_t* g = gridVertex_.data();
-        const float* p = points_.data();
-        const size_t n = static_cast<size_t>(n_);
-        CurveVertices({{net[0], net[1], net[2], net[3]}}, p, 3, g, 1);
-        CurveVertices({{net[12], net[13], net[14], net[15]}}, p + n * stride * 3, 3, g + n * stride,
-                      1);
-        CurveVertices({{net[0], net[4], net[8], net[12]}}, p, stride * 3, g, stride);
-        CurveVertices({{net[3], net[7], net[11], net[15]}}, p + n * 3, stride * 3, g + n, stride);
-        for (size_t j = 1; j < n; ++j)
-            for (size_t i = 1; i < n; ++i)
-                g[j * stride + i] = NewVertex(p + (j * stride + i) * 3);
-
-        // Quad (i, j) .. (i + 1, j + 1) split along the diagonal the views' strips use.
-        const int32_t nb = static_cast<int32_t>(normalBase);
-        for (size_t j = 0; j < n; ++j) {
-            for (size_t i = 0; i < n; ++i) {
-                const size_t a = j * stride + i, b = a + 1, d = a + stride, c = d + 1;
-                AddTriangle(g[a], nb + a, g[b], nb + b, g[d], nb + d);
-                AddTriangle(g[b], nb + b, g[c], nb + c, g[d], nb + d);
-            }
-        }
-    }
-
-    void AddTriangle(int32_t v0, size_t n0, int32_t v1, size_t n1, int32_t v2, size_t n2) {
-        if (v0 == v1 || v1 == v2 || v0 == v2) return;
-        const int32_t t[6] = {v0, static_cast<int32_t>(n0), v1, static_cast<int32_t>(n1),
-                              v2, static_cast<int32_t>(n2)};
-        mesh_.triangles.insert(mesh_.triangles.end(), t, t + 6);
-    }
-
-    void AddFreeSegment(const Segment& s) {
-        const std::array<int32_t, 4> cp{{s.p0, s.p1, s.p2, s.p3}};
-        float ctrl[12];
-        SegmentFloats(obj_.points.data(), s, ctrl);
-        const size_t stride = params_.size();
-        points_.resize(stride * 3);
-        for (size_t i = 0; i < stride; ++i)
-            CubicAt(ctrl, params_[i], points_.data() + i * 3);
-        gridVertex_.resize(stride);
-        CurveVertices(cp, points_.data(), 3, gridVertex_.data(), 1);
-        // A curve folded onto one vertex draws nothing.
-        std::vector<int32_t> line;
-        for (size_t i = 0; i < stride; ++i)
-            if (line.empty() || line.back() != gridVertex_[i]) line.push_back(gridVertex_[i]);
-        if (line.size() < 2) return;
-        mesh_.lines.push_back(static_cast<int32_t>(line.size()));
-        mesh_.lines.insert(mesh_.lines.end(), line.begin(), line.end());
-    }
-
-    const PatchObject& obj_;
-    const int32_t n_;
-    const std::vector<float> params_;
-    std::vector<int32_t> pointVertex_;
-    std::unordered_map<CurveKey, int32_t, CurveKeyHash> curveVertices_;
-    std::vector<float> points_;
-    std::vector<int32_t> gridVertex_;
-    ObjectMesh mesh_;
-};
-
 // A colour component as the program's colour values hold it: the byte of 255 x c, truncated.
 unsigned ColorByte(float c) {
     if (!(c > 0.0f)) return 0;
@@ -290,18 +121,6 @@ Materials CollectMaterials(const Document& doc) {
     return m;
 }
 
-std::string ObjectName(const PatchObject& obj, size_t index) {
-    std::string name = Cp932ToUtf8(obj.name.c_str());
-    for (char& c : name)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '_';
-    if (name.find_first_not_of(' ') == std::string::npos) {
-        char fallback[32];
-        std::snprintf(fallback, sizeof fallback, "OBJ_%03zu", index + 1);
-        name = fallback;
-    }
-    return name;
-}
-
 void WriteMtl(TextOut& out, const Materials& m) {
     out.Put(std::string("# ") + kCaption + "\n");
     for (size_t i = 0; i < m.names.size(); ++i) {
@@ -315,14 +134,6 @@ struct Written {
     int64_t vertices = 0;
     int64_t normals = 0;
 };
-
-void Transform(const CopyTransform& t, const float* in, float* out, bool offset) {
-    for (int r = 0; r < 3; ++r) {
-        out[r] =
-            t.linear[r * 3] * in[0] + t.linear[r * 3 + 1] * in[1] + t.linear[r * 3 + 2] * in[2];
-        if (offset) out[r] += t.offset[r];
-    }
-}
 
 // The "%.6f" text of the magnitudes of a list of 3-vectors, formatted once: a copy that only
 // mirrors (no turn, no move) changes signs alone, so its lines are these digits with the signs
@@ -384,7 +195,11 @@ void WriteVectors(TextOut& out, const char* tag, size_t tagLength, const std::ve
             }
         } else {
             float at[3];
-            Transform(t, values.data() + i * 3, at, offset);
+            if (offset) {
+                TransformPoint(t, values.data() + i * 3, at);
+            } else {
+                TransformDirection(t, values.data() + i * 3, at);
+            }
             for (float c : at) {
                 *p++ = ' ';
                 p = WriteFixed6(p, c);
@@ -444,9 +259,9 @@ void WriteObj(TextOut& out, const Document& doc, int32_t divLevel,
     Written written;
     for (size_t o = 0; o < doc.objects.size(); ++o) {
         const PatchObject& obj = doc.objects[o];
-        out.Put("\no " + ObjectName(obj, o) + "\nusemtl " + materials.names[materials.ofObject[o]] +
-                "\n");
-        const ObjectMesh mesh = MeshBuilder(obj, steps).Build();
+        out.Put("\no " + MeshObjectName(obj, o) + "\nusemtl " +
+                materials.names[materials.ofObject[o]] + "\n");
+        const ObjectMesh mesh = BuildObjectMesh(obj, steps);
         FormattedVectors vertexText, normalText;
         vertexText.Build(mesh.vertices);
         normalText.Build(mesh.normals);
@@ -487,6 +302,11 @@ std::string MaterialPathFor(const std::string& objPath) {
 }
 
 int ExportObj(const Document& doc, int32_t divLevel, const std::string& path, std::string* why) {
+    const std::string problem = MeshExportProblem(doc, divLevel);
+    if (!problem.empty()) {
+        if (why) *why = problem;
+        return -1;
+    }
     const std::string mtlPath = MaterialPathFor(path);
     if (mtlPath == path) {
         if (why) *why = "the OBJ file and its material file would have the same name";

@@ -20,13 +20,15 @@ struct ObjTexts {
 //   becomes "OBJ_" and the object's number) and one "usemtl" naming the material of its colour;
 // - per symmetry copy, in the views' order: its vertices ("v"), the normals of its patches at
 //   every grid point ("vn", from the surface, carried by the copy's rotation and mirror), the
-//   N x N quads of every patch split into two triangles along the views' diagonal ("f v//vn",
-//   counter-clockwise around the normals; a mirrored copy turns its winding so its normals keep
-//   facing the same side) and every segment that is an edge of no patch as a polyline ("l");
+//   N x N quads of every patch split into two triangles along the views' diagonal ("f v//vn")
+//   and every segment that is an edge of no patch as a polyline ("l");
+// - the triangles and their normals are those of BuildObjectMesh (formats/mesh.h): facing
+//   outward on the program's closed shapes, counter-clockwise seen from the side of their
+//   normals; a mirrored copy turns its winding so that it keeps facing the same side;
 // - within a copy, the vertices along an edge (the same four control points, either way round)
 //   and at a corner point are written once for all the patches and curves that meet there;
-//   an edge whose four control points are one point is that point, and a triangle left with two
-//   equal corners by such an edge is not written.
+//   an edge whose four control points lie in one place is one vertex, and a triangle collapsed to
+//   a line or a point is not written.
 // `materialFileName` goes into the "mtllib" line. The material file holds one material per
 // distinct object colour ("Kd"), named "color_RRGGBB" after its bytes.
 ObjTexts ObjExportTexts(const Document& doc, int32_t divLevel, const std::string& materialFileName);
@@ -35,8 +37,9 @@ ObjTexts ObjExportTexts(const Document& doc, int32_t divLevel, const std::string
 std::string MaterialPathFor(const std::string& objPath);
 
 // Writes the material file (MaterialPathFor(path)) and then the OBJ file, each replacing an old
-// file only once all of it was written. 0 written; -1 a file could not be written (the reason in
-// `why`; when the material file failed the OBJ file is not touched).
+// file only once all of it was written. 0 written; -1 nothing written for a level outside 1..20
+// or a damaged document, or a file could not be written (the reason in `why`; when the
+// material file failed the OBJ file is not touched).
 int ExportObj(const Document& doc, int32_t divLevel, const std::string& path,
               std::string* why = nullptr);
 

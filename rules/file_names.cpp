@@ -25,7 +25,9 @@ const std::vector<FileFilter>& ExportFilters() {
                                                  {" POVRay(*.inc)", "*.inc"},
                                                  {"POV-Ray 3.7 Scene(*.pov)", "*.pov"},
                                                  {"POV-Ray 3.7 Include(*.inc)", "*.inc"},
-                                                 {"Wavefront OBJ(*.obj)", "*.obj"}};
+                                                 {"Wavefront OBJ(*.obj)", "*.obj"},
+                                                 {"STL binary(*.stl)", "*.stl"},
+                                                 {"glTF 2.0 binary(*.glb)", "*.glb"}};
     return filters;
 }
 
@@ -59,6 +61,10 @@ ExportKind ExportKindFor(int storedIndex) {
             return ExportKind::Include37;
         case 5:
             return ExportKind::Obj;
+        case 6:
+            return ExportKind::Stl;
+        case 7:
+            return ExportKind::Glb;
         default:
             return ExportKind::None;
     }
@@ -74,6 +80,10 @@ const char* ExportExtension(ExportKind kind) {
             return "inc";
         case ExportKind::Obj:
             return "obj";
+        case ExportKind::Stl:
+            return "stl";
+        case ExportKind::Glb:
+            return "glb";
         case ExportKind::None:
             break;
     }

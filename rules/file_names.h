@@ -28,7 +28,7 @@ struct FileFilter {
 
 // The Save As list (one entry) and the Export list: the scene and the include as the program
 // always wrote them (their texts start with a space, as it always showed them), the same two in
-// the language of POV-Ray 3.7, and the Wavefront OBJ mesh.
+// the language of POV-Ray 3.7, and the mesh as Wavefront OBJ, binary STL and glTF 2.0 binary.
 const std::vector<FileFilter>& SaveAsFilters();
 const std::vector<FileFilter>& ExportFilters();
 
@@ -43,9 +43,9 @@ int DialogIndexFor(int storedIndex, int filterCount);
 int StoredIndexFor(int dialogIndex);
 
 // What Export writes for a stored filter index.
-enum class ExportKind { None, Scene, Include, Scene37, Include37, Obj };
+enum class ExportKind { None, Scene, Include, Scene37, Include37, Obj, Stl, Glb };
 ExportKind ExportKindFor(int storedIndex);
-// The extension Export forces for a kind ("pov", "inc", "obj"; "" for None).
+// The extension Export forces for a kind ("pov", "inc", "obj", "stl", "glb"; "" for None).
 const char* ExportExtension(ExportKind kind);
 
 // Where Help looks for "ReadMe.txt", in order: the folder of `executable` (cut at its last '/'

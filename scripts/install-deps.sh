@@ -11,6 +11,7 @@ packages=(
   libsvgpp-dev libboost-dev libxml2-dev libfreetype-dev libfontconfig-dev
   desktop-file-utils shared-mime-info libglib2.0-bin xdotool
   povray
+  libtinygltf-dev
 )
 
 missing=()

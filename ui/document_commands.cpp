@@ -9,7 +9,9 @@
 #include <new>
 
 #include "formats/native_file.h"
+#include "formats/gltf_export.h"
 #include "formats/obj_export.h"
+#include "formats/stl_export.h"
 #include "formats/pov_export.h"
 #include "formats/svg_import.h"
 #include "ui/app_state.h"
@@ -198,6 +200,12 @@ void ExportCommand(wxWindow* owner) {
         case ExportKind::Obj:
             // The mesh the views show: their subdivision level.
             result = ExportObj(app.doc, app.sw.divLevel, path, &why);
+            break;
+        case ExportKind::Stl:
+            result = ExportStl(app.doc, app.sw.divLevel, path, &why);
+            break;
+        case ExportKind::Glb:
+            result = ExportGlb(app.doc, app.sw.divLevel, path, &why);
             break;
         case ExportKind::None:
             break;

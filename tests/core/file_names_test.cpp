@@ -33,10 +33,11 @@ TEST(SaveFilters, TextsKeepTheirLeadingSpaceAndFormWxWildcards) {
     ASSERT_EQ(SaveAsFilters().size(), 1u);
     EXPECT_EQ(WildcardFor(SaveAsFilters()), " Zarni!File(*.zarni)|*.zarni");
     // The first two Export filters as they always were, then the newer forms.
-    ASSERT_EQ(ExportFilters().size(), 5u);
+    ASSERT_EQ(ExportFilters().size(), 7u);
     EXPECT_EQ(WildcardFor(ExportFilters()),
               " PovRay(*.pov)|*.pov| POVRay(*.inc)|*.inc|POV-Ray 3.7 Scene(*.pov)|*.pov|"
-              "POV-Ray 3.7 Include(*.inc)|*.inc|Wavefront OBJ(*.obj)|*.obj");
+              "POV-Ray 3.7 Include(*.inc)|*.inc|Wavefront OBJ(*.obj)|*.obj|"
+              "STL binary(*.stl)|*.stl|glTF 2.0 binary(*.glb)|*.glb");
 }
 
 TEST(SaveFilters, SharedIndexRoundTripsAndFallsBackToTheFirstFilter) {
@@ -59,8 +60,12 @@ TEST(SaveFilters, SharedIndexRoundTripsAndFallsBackToTheFirstFilter) {
     EXPECT_EQ(ExportKindFor(3), ExportKind::Scene37);
     EXPECT_EQ(ExportKindFor(4), ExportKind::Include37);
     EXPECT_EQ(ExportKindFor(5), ExportKind::Obj);
-    EXPECT_EQ(ExportKindFor(6), ExportKind::None);
+    EXPECT_EQ(ExportKindFor(6), ExportKind::Stl);
+    EXPECT_EQ(ExportKindFor(7), ExportKind::Glb);
+    EXPECT_EQ(ExportKindFor(8), ExportKind::None);
     EXPECT_STREQ(ExportExtension(ExportKind::Obj), "obj");
+    EXPECT_STREQ(ExportExtension(ExportKind::Stl), "stl");
+    EXPECT_STREQ(ExportExtension(ExportKind::Glb), "glb");
     EXPECT_STREQ(ExportExtension(ExportKind::Include), "inc");
     // An include export to a ".pov" name lands under ".inc".
     EXPECT_EQ(ForceExtension("/t/x.pov", ExportExtension(ExportKindFor(2))), "/t/x.inc");

@@ -8,7 +8,9 @@
 #include <sstream>
 
 #include "gui_fixture.h"
+#include "formats/gltf_export.h"
 #include "formats/pov_export.h"
+#include "formats/stl_export.h"
 #include "resources/ids.h"
 #include "ui/views.h"
 
@@ -118,7 +120,8 @@ TEST_F(FileCommands, ExportWritesSceneOrIncludeAndSharesTheFilterIndex) {
                   ExpectSave(Path("scene"), 0, nullptr, &shownFilter, &wildcard));
     EXPECT_EQ(wildcard.utf8_string(),
               " PovRay(*.pov)|*.pov| POVRay(*.inc)|*.inc|POV-Ray 3.7 Scene(*.pov)|*.pov|"
-              "POV-Ray 3.7 Include(*.inc)|*.inc|Wavefront OBJ(*.obj)|*.obj");
+              "POV-Ray 3.7 Include(*.inc)|*.inc|Wavefront OBJ(*.obj)|*.obj|"
+              "STL binary(*.stl)|*.stl|glTF 2.0 binary(*.glb)|*.glb");
     EXPECT_EQ(shownFilter, 0);
     const std::string scene = ReadAll(Path("scene.pov"));
     EXPECT_NE(scene.find("camera"), std::string::npos);
@@ -140,6 +143,20 @@ TEST_F(FileCommands, ExportWritesSceneOrIncludeAndSharesTheFilterIndex) {
     wxTEST_DIALOG(Command(frame, kCmdSaveAs), ExpectSave(Path("doc"), 0, nullptr, &shownFilter));
     EXPECT_EQ(shownFilter, 0);
     EXPECT_TRUE(std::filesystem::exists(Path("doc.zarni")));
+}
+
+TEST_F(FileCommands, ExportWritesTheMeshAsStlAndGlbAtTheViewsLevel) {
+    MainFrame* frame = Start();
+    Command(frame, kCmdSphere);
+    // The last two filters, each forcing its own extension over the name typed.
+    wxTEST_DIALOG(Command(frame, kCmdExport), ExpectSave(Path("print.obj"), 5));
+    wxTEST_DIALOG(Command(frame, kCmdExport), ExpectSave(Path("view"), 6));
+    std::string stl, glb;
+    ASSERT_TRUE(StlExportBytes(App().doc, App().sw.divLevel, &stl));
+    ASSERT_TRUE(GlbExportBytes(App().doc, App().sw.divLevel, &glb));
+    EXPECT_TRUE(ReadAll(Path("print.stl")) == stl);
+    EXPECT_TRUE(ReadAll(Path("view.glb")) == glb);
+    EXPECT_FALSE(std::filesystem::exists(Path("print.obj")));
 }
 
 TEST_F(FileCommands, FailedSaveIsReportedAndKeepsTheDocumentModified) {
