@@ -5,6 +5,7 @@
 #include "formats/svg_import.h"
 
 #include <libxml/parser.h>
+#include <libxml/parserInternals.h>
 #include <libxml/tree.h>
 
 #include <svgpp/policy/xml/libxml2.hpp>
@@ -352,6 +353,10 @@ void Survey(xmlNode* parent, SvgImportNote& note) {
     }
 }
 
+xmlParserInputPtr RefuseExternalEntity(const char*, const char*, xmlParserCtxtPtr) {
+    return nullptr;
+}
+
 struct XmlDocFree {
     void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
 };
@@ -399,11 +404,16 @@ bool ReadSvgCurves(const std::string& bytes, CurveSet& curves, SvgImportNote* no
     xmlInitParser();
     std::unique_ptr<xmlParserCtxt, XmlParserFree> parser(xmlNewParserCtxt());
     if (!parser) throw std::bad_alloc();
-    // No network, no external entities, no messages printed by the library: the reason is
-    // taken from the parser and reported by the caller.
-    const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+    // Entities declared in the drawing are replaced (drawing programs name the SVG namespace
+    // through one), but nothing outside it is ever read: no network, no external entities,
+    // no external DTD. No messages are printed by the library: the reason is taken from the
+    // parser and reported by the caller.
+    const int options = XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+    const xmlExternalEntityLoader previousLoader = xmlGetExternalEntityLoader();
+    xmlSetExternalEntityLoader(RefuseExternalEntity);
     std::unique_ptr<xmlDoc, XmlDocFree> doc(xmlCtxtReadMemory(
         parser.get(), bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr, options));
+    xmlSetExternalEntityLoader(previousLoader);
     if (!doc || !parser->wellFormed) {
         const xmlError* error = xmlCtxtGetLastError(parser.get());
         std::string text = "not well-formed XML";

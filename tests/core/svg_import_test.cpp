@@ -371,6 +371,33 @@ TEST(SvgImport, ElementsThatDrawNothingAreLeftOutAndCounted) {
     EXPECT_NE(note.Text().find("6 elements"), std::string::npos) << note.Text();
 }
 
+// Drawing programs name the namespace and repeat data through entities declared in the file;
+// entities from outside it are never read, and entities that multiply without end refuse it.
+TEST(SvgImport, EntitiesOfTheDrawingOnly) {
+    const std::string declared =
+        "<!DOCTYPE svg [<!ENTITY ns \"http://www.w3.org/2000/svg\"><!ENTITY d \"M0 0 L3 4\">"
+        "<!ENTITY outside SYSTEM \"file:///etc/hostname\">]>"
+        "<svg xmlns=\"&ns;\"><path d=\"&d;\"/><text>&outside;</text></svg>";
+    const CurveSet c = Read(declared);
+    ASSERT_EQ(c.size(), 1u);
+    ExpectAnchors(c[0], {{0, 0}, {3, 4}}, "path data from an entity");
+
+    std::string bomb = "<!DOCTYPE svg [<!ENTITY a0 \"aaaaaaaaaaaaaaaa\">";
+    for (int i = 1; i < 12; ++i) {
+        const std::string prev = "&a" + std::to_string(i - 1) + ";";
+        std::string value;
+        for (int k = 0; k < 16; ++k)
+            value += prev;
+        bomb += "<!ENTITY a" + std::to_string(i) + " \"" + value + "\">";
+    }
+    bomb +=
+        "]><svg xmlns=\"http://www.w3.org/2000/svg\"><path id=\"&a11;\" d=\"M0 0 L1 1\"/></svg>";
+    CurveSet curves;
+    std::string why;
+    EXPECT_FALSE(ReadSvgCurves(bomb, curves, nullptr, &why));
+    EXPECT_TRUE(curves.empty());
+}
+
 TEST(SvgImport, BadDrawingsAreRefusedWhole) {
     struct Case {
         std::string bytes;
