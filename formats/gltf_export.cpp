@@ -17,7 +17,7 @@
 
 #include "formats/mesh.h"
 #include "formats/text_out.h"
-#include "platform/file_io.h"
+#include "platform/files.h"
 
 namespace zarni {
 
@@ -49,7 +49,10 @@ Welded Weld(const ObjectMesh& mesh) {
     std::vector<int32_t> first(mesh.vertexCount(), -1);  // first glTF vertex of a mesh vertex
     std::vector<int32_t> next;                           // the next glTF vertex of the same one
     const float* normals = mesh.normals.data();
-    w.indices.reserve(mesh.triangleCount() * 3);
+    ReserveFilledOnce(w.indices, mesh.triangleCount() * 3);
+    ReserveFilledOnce(w.position, mesh.vertexCount() * 2);
+    ReserveFilledOnce(w.normal, mesh.vertexCount() * 2);
+    ReserveFilledOnce(next, mesh.vertexCount() * 2);
     for (size_t c = 0; c < mesh.triangles.size(); c += 2) {
         const int32_t v = mesh.triangles[c], n = mesh.triangles[c + 1];
         const float* want = normals + static_cast<size_t>(n) * 3;
@@ -195,9 +198,7 @@ std::string BuildModel(const Document& doc, int32_t divLevel, tinygltf::Model& m
     const std::vector<int> materials = AddMaterials(doc, model);
     model.buffers.resize(1);
     std::vector<unsigned char>& data = model.buffers[0].data;
-    // Tens of megabytes filled once: huge pages make the first touch of each page far cheaper.
-    data.reserve(static_cast<size_t>(bytes));
-    AdviseHugePages(data.data(), data.capacity());
+    ReserveFilledOnce(data, static_cast<size_t>(bytes));
     data.resize(static_cast<size_t>(bytes));
     tinygltf::Scene scene;
     size_t offset = 0;

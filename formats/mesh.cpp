@@ -46,6 +46,11 @@ class MeshBuilder {
           pointVertex_(obj.points.size(), -1) {}
 
     ObjectMesh Build() {
+        const size_t grid = params_.size() * params_.size(), patches = obj_.patches.size();
+        ReserveFilledOnce(mesh_.vertices,
+                          (patches * grid + obj_.segments.size() * params_.size()) * 3);
+        ReserveFilledOnce(mesh_.normals, patches * grid * 3);
+        ReserveFilledOnce(mesh_.triangles, patches * static_cast<size_t>(n_ * n_) * 12);
         std::vector<uint8_t> edgeOfPatch(obj_.segments.size(), 0);
         for (const Patch& q : obj_.patches) {
             AddPatch(q);

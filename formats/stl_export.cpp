@@ -52,6 +52,7 @@ std::string Plan(const Document& doc, int32_t divLevel, StlPlan& plan) {
         p.mesh = BuildObjectMesh(doc.objects[o], divLevel);
         const std::vector<float>& v = p.mesh.vertices;
         const std::vector<int32_t>& tri = p.mesh.triangles;
+        ReserveFilledOnce(p.facets, p.mesh.triangleCount() * 3);
         p.facets.resize(p.mesh.triangleCount() * 3);
         for (size_t t = 0; t < p.mesh.triangleCount(); ++t) {
             const float* a = &v[static_cast<size_t>(tri[t * 6]) * 3];
@@ -82,6 +83,7 @@ std::string Plan(const Document& doc, int32_t divLevel, StlPlan& plan) {
 void WriteCopy(TextOut& out, const ObjectPlan& plan, const CopyTransform& t,
                std::vector<float>& placed) {
     const ObjectMesh& mesh = plan.mesh;
+    if (placed.capacity() < mesh.vertices.size()) ReserveFilledOnce(placed, mesh.vertices.size());
     placed.resize(mesh.vertices.size());
     for (size_t i = 0; i < mesh.vertexCount(); ++i)
         TransformPoint(t, &mesh.vertices[i * 3], &placed[i * 3]);
