@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/heap.h"
+#include "app/start.h"
 #include "ui/main_frame.h"
 
 namespace zarni {

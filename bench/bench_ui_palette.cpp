@@ -16,6 +16,7 @@
 #include "rules/palette.h"
 #include "ui/tool_palette.h"
 #include "ui/app_state.h"
+#include "app/start.h"
 #include "ui/main_frame.h"
 #include "ui/views.h"
 

@@ -15,8 +15,6 @@
 
 #include "ops/clipboard.h"
 #include "ops/primitives.h"
-#include "ui/object_list.h"
-#include "ui/tool_palette.h"
 #include "platform/profile.h"
 #include "ui/icon_bitmaps.h"
 #include "resources/ids.h"
@@ -25,11 +23,7 @@
 #include "rules/file_names.h"
 #include "ui/document_commands.h"
 #include "ui/key_filter.h"
-#include "ui/render_window.h"
-#include "ui/preferences.h"
-#include "ui/text_dialog.h"
 #include "ui/ui_font.h"
-#include "ui/version_dialog.h"
 
 #ifdef ZARNI_CHECK_INVARIANTS
 #include <cstdio>
@@ -102,7 +96,7 @@ MainFrame::MainFrame()
     Bind(wxEVT_CLOSE_WINDOW, &MainFrame::OnClose, this);
     Bind(wxEVT_SET_FOCUS, [this](wxFocusEvent& e) {
         if (views_) views_->ClearPainting();
-        if (!closing_) HideObjectList();
+        if (!closing_ && windows.hideObjectList) windows.hideObjectList();
         e.Skip();
     });
     for (const wxEventTypeTag<wxMouseEvent>& type :
@@ -113,8 +107,9 @@ MainFrame::MainFrame()
     }
 
     // Start-up, in order: the UI font; the button swap (none exists here); the drop target;
-    // the settings; the views with the first object; the palette and object list (attached
-    // by their owners); the pivot; the hint window (attached by its owner).
+    // the settings; the views with the first object. The start-up code then attaches the
+    // palette and the object list and calls FinishStartUp: the pivot, the history, the
+    // recovery copies and the program's keys.
     CreateUiFont();
     app.buttonsSwapped = false;
     SetDropTarget(new FileDrop(this));
@@ -128,16 +123,17 @@ MainFrame::MainFrame()
     views_ = std::make_unique<ViewSet>(this);
     for (int i = 0; i < ViewSet::kViews; ++i)
         views_->view(i)->SetDropTarget(new FileDrop(this));
-    palette_ = CreateToolPalette(this);
-    CreateObjectList(this);
     views_->layoutChanged = [] { RedrawPalette(); };
+}
+
+void MainFrame::FinishStartUp() {
+    AppState& app = App();
     RecomputePivot(app.doc, app.sw);
     app.doc.modified = false;
     app.documentPath.clear();
     app.history.Reset(app.doc);
     recovery_ = std::make_unique<RecoveryKeeper>(this);
     InstallKeyFilter(this);
-    showPreferences = ShowPreferences;
 }
 
 MainFrame::~MainFrame() {
@@ -239,7 +235,7 @@ void MainFrame::UndoStep(bool redo) {
 
 void MainFrame::OnActivate(wxActivateEvent& event) {
     // Back to the main window: the object list closes.
-    if (event.GetActive() && !closing_) HideObjectList();
+    if (event.GetActive() && !closing_ && windows.hideObjectList) windows.hideObjectList();
     if (event.GetActive() && views_ && !closing_) views_->RedrawAllViews();
     event.Skip();
 }
@@ -277,9 +273,9 @@ void MainFrame::Teardown() {
     closing_ = true;
     RemoveKeyFilter();
     // A render under way ends with the program, its folder with it.
-    CloseRenderWindow();
+    if (windows.closeRender) windows.closeRender();
     recovery_.reset();
-    DestroyObjectList();
+    if (windows.destroyObjectList) windows.destroyObjectList();
     if (views_) {
         views_->DestroyViews();
         SetViews(nullptr);
@@ -391,20 +387,20 @@ void MainFrame::RunCommand(wxCommandEvent& event) {
             RedrawPalette();
             break;
         case kCmdText:
-            AddTextWithDialog(this);
+            if (windows.text) windows.text(this);
             break;
         case kCmdPreference:
-            if (showPreferences) showPreferences(this);
+            if (windows.preferences) windows.preferences(this);
             RedrawAllViews();
             break;
         case kCmdHelp:
             OpenHelpText();
             break;
         case kCmdVersion:
-            ShowVersionDialog(this);
+            if (windows.version) windows.version(this);
             break;
         case kCmdRender:
-            ShowRenderWindow(this);
+            if (windows.render) windows.render(this);
             break;
         default:
             event.Skip();
@@ -414,23 +410,6 @@ void MainFrame::RunCommand(wxCommandEvent& event) {
 
 void MainFrame::OfferRecovery() {
     if (recovery_ && !closing_) recovery_->OfferLeftCopies();
-}
-
-MainFrame* StartProgram(const std::vector<std::string>& arguments) {
-    AppState& app = App();
-    app.mainCaption = BuildMainCaption();
-    auto* frame = new MainFrame();
-    HandleCommandLine(
-        arguments, wxGetCwd().utf8_string(), [] { return App().doc.modified; },
-        [frame](const std::string& path) { OpenCommandLineFile(frame, path); },
-        [](const std::vector<std::string>& rest) {
-            if (App().startInstance) App().startInstance(rest);
-        });
-    frame->Show();
-    frame->Update();
-    frame->CallAfter([frame] { frame->OfferRecovery(); });
-    if (wxTheApp) wxTheApp->SetTopWindow(frame);
-    return frame;
 }
 
 }  // namespace zarni

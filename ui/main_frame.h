@@ -17,10 +17,12 @@ namespace zarni {
 
 class MainFrame : public wxFrame {
   public:
-    // Creates the 800 x 600 window and brings up everything in start-up order: UI font,
-    // drop target, settings, views, palette, pivot.
+    // Creates the 800 x 600 window and brings up the first part of the start-up: UI font,
+    // drop target, settings, views. The start-up code attaches the palette and the object
+    // list, then calls FinishStartUp (pivot, history, recovery copies, keys).
     MainFrame();
     ~MainFrame() override;
+    void FinishStartUp();
 
     ViewSet& views() { return *views_; }
     void SetPalette(std::unique_ptr<PaletteStrip> palette);
@@ -38,8 +40,18 @@ class MainFrame : public wxFrame {
     void OfferRecovery();
     RecoveryKeeper* recovery() { return recovery_.get(); }
 
-    // Shows the preferences; set by the preferences sheet.
-    std::function<void(wxWindow*)> showPreferences;
+    // The windows the main window opens and closes without knowing them; the start-up code
+    // attaches them. A window left unattached is simply not opened.
+    struct AttachedWindows {
+        std::function<void(wxWindow*)> preferences;  // the preferences sheet
+        std::function<void(wxWindow*)> version;      // the version box
+        std::function<void(wxWindow*)> text;         // Edit > Model > Text...
+        std::function<void(wxWindow*)> render;       // the render window
+        std::function<void()> closeRender;           // ends a render under way
+        std::function<void()> hideObjectList;
+        std::function<void()> destroyObjectList;
+    };
+    AttachedWindows windows;
 
     // The boundary every command ends at: called while an exception that escaped a command or
     // an event handler is being handled. Puts the document back into the state recorded
@@ -73,9 +85,5 @@ class MainFrame : public wxFrame {
 
 // The main window, or null.
 MainFrame* TheMainFrame();
-
-// Start-up after the toolkit is ready: creates the main window, handles the command-line
-// arguments (program path not included) and shows the window.
-MainFrame* StartProgram(const std::vector<std::string>& arguments);
 
 }  // namespace zarni

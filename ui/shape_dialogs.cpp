@@ -1,6 +1,7 @@
 // The extrude and lathe dialogs and the palette commands that run them before the operation.
 #include "ui/shape_dialogs.h"
 
+#include <wx/app.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/msgdlg.h>
@@ -15,7 +16,6 @@
 #include "ui/dialog_parts.h"
 #include "ui/app_state.h"
 #include "rules/shape_settings.h"
-#include "ui/main_frame.h"
 #include "ui/palette_strip.h"
 #include "ui/ui_font.h"
 #include "ui/views.h"
@@ -74,7 +74,7 @@ void FinishLayout(wxDialog* dialog, wxSizer* content, wxSize templateSize, const
 }
 
 wxWindow* DialogOwner(wxWindow* parent) {
-    return parent != nullptr ? parent : TheMainFrame();
+    return parent != nullptr ? parent : wxTheApp->GetTopWindow();
 }
 
 // The values were used but not remembered; say so rather than losing them without a word.

@@ -2,6 +2,7 @@
 // into the object the moment its control changes, and Unfold.
 #include "ui/symmetry_dialog.h"
 
+#include <wx/app.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/msgdlg.h>
@@ -18,7 +19,6 @@
 #include "ui/symmetry_dialog_window.h"
 #include "ui/app_state.h"
 #include "rules/shape_settings.h"
-#include "ui/main_frame.h"
 #include "ui/palette_strip.h"
 #include "ui/ui_font.h"
 #include "ui/views.h"
@@ -237,7 +237,7 @@ void SymmetryDialog::Finish(int result) {
 
 void ShowSymmetryDialog(wxWindow* parent) {
     if (App().doc.Current() == nullptr) return;
-    SymmetryDialog dialog(parent != nullptr ? parent : TheMainFrame());
+    SymmetryDialog dialog(parent != nullptr ? parent : wxTheApp->GetTopWindow());
     dialog.ShowModal();
 }
 

@@ -16,6 +16,7 @@
 #include "formats/native_file.h"
 #include "ops/primitives.h"
 #include "ui/app_state.h"
+#include "app/start.h"
 #include "ui/main_frame.h"
 
 namespace zarni {

@@ -76,7 +76,8 @@ TEST_F(MainWindow, MenuHasEveryItemWithItsIdTextStateAndSeparators) {
         {{kCmdPreference, "&Preference", true},
          {0, "", true},
          {kCmdHelp, "&Help\tF1", true},
-         {kCmdVersion, "&Version Info", true}},
+         {kCmdVersion, "&Version Info", true},
+         {kCmdRender, "&Render\tF5", true}},
     };
     for (size_t m = 0; m < expected.size(); ++m) {
         const wxMenuItemList& items = bar->GetMenu(m)->GetMenuItems();
@@ -96,11 +97,12 @@ TEST_F(MainWindow, MenuHasEveryItemWithItsIdTextStateAndSeparators) {
             } else {
                 ASSERT_TRUE(item->IsSubMenu());
                 const wxMenuItemList& model = item->GetSubMenu()->GetMenuItems();
-                ASSERT_EQ(model.size(), 3u);
+                ASSERT_EQ(model.size(), 4u);
                 const std::vector<std::pair<int, std::string>> shapes = {
                     {kCmdCircle4, "Circle(4pt)"},
                     {kCmdCircle8, "Cirvle(8pt)"},
-                    {kCmdSphere, "Sphere"}};
+                    {kCmdSphere, "Sphere"},
+                    {kCmdText, "Text..."}};
                 size_t s = 0;
                 for (wxMenuItem* shape : model) {
                     EXPECT_EQ(shape->GetId(), shapes[s].first);

@@ -27,6 +27,7 @@
 #include "ui/tool_palette.h"
 #include "ui/app_state.h"
 #include "ui/document_commands.h"
+#include "app/start.h"
 #include "ui/main_frame.h"
 #include "ui/views.h"
 

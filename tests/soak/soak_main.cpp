@@ -48,6 +48,7 @@
 #include "ui/object_list.h"
 #include "resources/ids.h"
 #include "ui/app_state.h"
+#include "app/start.h"
 #include "ui/main_frame.h"
 #include "ui/views.h"
 
