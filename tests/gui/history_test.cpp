@@ -3,14 +3,15 @@
 #include <wx/menu.h>
 #include <wx/uiaction.h>
 
+#include <cmath>
 #include <fstream>
 
 #include "gui_fixture.h"
-#include "rules/palette.h"
-#include "ui/tool_palette.h"
 #include "resources/ids.h"
-#include "ui/views.h"
+#include "rules/palette.h"
 #include "tests/core/ops_fixtures.h"
+#include "ui/tool_palette.h"
+#include "ui/views.h"
 #include "view/drag.h"
 
 namespace zarni {
@@ -74,8 +75,11 @@ TEST_F(HistoryGui, ADrawnCurveIsUndoneAndRedoneWithTheKeys) {
     MoveInView(cx, cy + 80);
     Press(wxMOUSE_BTN_RIGHT);
     Release(wxMOUSE_BTN_RIGHT);
-    ASSERT_EQ(frame->views().dragState(), kDragIdle);
-    ASSERT_EQ(Current().segments.size(), 1u);
+    // The view reads the input at its own pace: wait for the finished curve.
+    ASSERT_TRUE(WaitUntil([&] {
+        return frame->views().dragState() == kDragIdle && Current().segments.size() == 1u;
+    })) << "drag state "
+        << frame->views().dragState() << ", " << Current().segments.size() << " segments";
     ASSERT_TRUE(WaitUntil([&] { return bar->IsEnabled(kCmdUndo); }));
     EXPECT_TRUE(Caption().EndsWith(" *"));
 
@@ -109,8 +113,11 @@ TEST_F(HistoryGui, APaletteDragIsOneStep) {
         Pump(25);
     }
     sim.MouseUp();
-    ASSERT_TRUE(WaitUntil([] { return !ThePaletteMachine()->dragging(); }));
-    ASSERT_NEAR(Current().points[active].x, x0 + 0.12f, 1e-4);
+    // Not dragging holds before the press is read too: wait for the moved point as well.
+    ASSERT_TRUE(WaitUntil([&] {
+        return !ThePaletteMachine()->dragging() &&
+               std::abs(Current().points[active].x - (x0 + 0.12f)) < 1e-4f;
+    })) << Current().points[active].x;
     Pump(50);
     CtrlKey('Z');
     EXPECT_TRUE(WaitUntil([&] { return Current().points[active].x == x0; }));

@@ -12,27 +12,22 @@
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
 
+#include <fstream>
 #include <functional>
 #include <set>
 
-#include "gui_fixture.h"
 #include "formats/bitmap.h"
-#include "ui/hsv_dialog_window.h"
-#include "ui/picture_preview.h"
+#include "gui_fixture.h"
 #include "platform/profile.h"
 #include "resources/ids.h"
+#include "tests/core/bmp_writer.h"
+#include "ui/hsv_dialog_window.h"
+#include "ui/picture_preview.h"
 #include "ui/preferences.h"
 #include "ui/views.h"
 
 namespace zarni {
 namespace {
-
-std::string TestData(const std::string& name) {
-    const char* dir = std::getenv("ZARNI_TESTDATA_DIR");
-    const std::string root =
-        dir != nullptr && *dir != '\0' ? dir : ZARNI_SOURCE_DIR "/../shared/testdata";
-    return std::filesystem::weakly_canonical(root + "/bmpsuite/" + name).string();
-}
 
 // A modal dialog of class D answered by `answer`, which may work its controls first.
 template <class D>
@@ -99,6 +94,21 @@ class Preferences : public GuiTest {
 
     std::string Key(const char* section, const char* key) const {
         return GetProfileString(section, key, "none", ini_);
+    }
+
+    // The pictures the cases read, written into the case's own folder under the names the file
+    // dialog gives back: a quartered 24-bit picture, and one whose header claims 7 bits a pixel.
+    std::string GoodPicture() {
+        const std::string path = std::filesystem::weakly_canonical(Path("quarters.bmp")).string();
+        testing_files::WriteQuarterBmp(path, 127, 64);
+        return path;
+    }
+    std::string BadPicture() {
+        const std::string path = std::filesystem::weakly_canonical(Path("bad-depth.bmp")).string();
+        std::string bytes = testing_files::QuarterBmp(16, 8);
+        bytes[28] = 7;  // the bits per pixel
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
     }
 
     std::string ini_;
@@ -216,8 +226,7 @@ wxImage ViewPicture(ViewSet& views, int i) {
 }
 
 TEST_F(Preferences, BrowseLoadsAPictureTheFrontViewShowsAndCancelKeepsAClear) {
-    const std::string bmp = TestData("g/rgb24.bmp");
-    if (!std::filesystem::exists(bmp)) GTEST_SKIP() << "no test pictures at " << bmp;
+    const std::string bmp = GoodPicture();
     MainFrame* frame = StartWithOwnSettings();
     ViewSet& views = frame->views();
     ViewPanel* front = views.view(0);
@@ -287,8 +296,10 @@ TEST_F(Preferences, BrowseLoadsAPictureTheFrontViewShowsAndCancelKeepsAClear) {
     EXPECT_GT(changed, 1000);
     EXPECT_GT(fromPicture, changed * 9 / 10) << fromPicture << " of " << changed;
 
-    // Clear acts at once and Cancel does not bring the picture back.
-    App().doc.modified = false;
+    // Clear acts at once and Cancel does not bring the picture back. Saved first, so that the
+    // cleared slot differs from the file.
+    wxTEST_DIALOG(Command(frame, kCmdSaveAs), wxExpectModal<wxFileDialog>(Path("picture.zarni")));
+    ASSERT_FALSE(doc.modified);
     auto clear = [&](PreferenceSheet* s) {
         return OnScreen(s, kPrefBackPicturePage, [&] {
             wxWindow* page = s->Page(kPrefBackPicturePage);
@@ -307,8 +318,7 @@ TEST_F(Preferences, BrowseLoadsAPictureTheFrontViewShowsAndCancelKeepsAClear) {
 }
 
 TEST_F(Preferences, APictureThatCannotBeReadIsReportedWithTheReason) {
-    const std::string bad = TestData("b/badbitcount.bmp");
-    if (!std::filesystem::exists(bad)) GTEST_SKIP() << "no test pictures at " << bad;
+    const std::string bad = BadPicture();
     MainFrame* frame = StartWithOwnSettings();
     wxString message;
     auto sheet = [&](PreferenceSheet* s) {
@@ -335,11 +345,10 @@ TEST_F(Preferences, APictureThatCannotBeReadIsReportedWithTheReason) {
 }
 
 TEST_F(Preferences, ThePictureDialogPreviewFollowsTheSelection) {
-    const std::string good = TestData("g/pal8.bmp");
-    const std::string bad = TestData("b/badbitcount.bmp");
-    if (!std::filesystem::exists(good)) GTEST_SKIP() << "no test pictures at " << good;
+    const std::string good = GoodPicture();
+    const std::string bad = BadPicture();
     Start();
-    wxFileDialog dialog(TheMainFrame(), "preview", wxString::FromUTF8(TestData("g")), wxString(),
+    wxFileDialog dialog(TheMainFrame(), "preview", wxString::FromUTF8(Path("")), wxString(),
                         "*.bmp", wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     PicturePreview preview(dialog);
     ASSERT_TRUE(preview.attached());
