@@ -5,17 +5,19 @@
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
 
+#include <cmath>
 #include <fstream>
 #include <sstream>
 
 #include "dialog_answers.h"
+#include "gl/pick.h"
 #include "gui_fixture.h"
+#include "resources/ids.h"
 #include "rules/palette.h"
+#include "tests/core/ops_fixtures.h"
 #include "ui/shape_dialogs.h"
 #include "ui/tool_palette.h"
 #include "ui/views.h"
-#include "tests/core/ops_fixtures.h"
-#include "gl/pick.h"
 
 namespace zarni {
 namespace {
@@ -90,15 +92,17 @@ TEST_F(PaletteGui, ViewCountSwitchAndModeCell) {
     Click(kCellViewCount);
     EXPECT_TRUE(WaitUntil([&] { return !views.fourViews(); }));
     Click(kCellEditMode);
-    EXPECT_EQ(App().sw.editMode, EditMode::Scale);
+    EXPECT_TRUE(WaitUntil([] { return App().sw.editMode == EditMode::Scale; }));
 }
 
 TEST_F(PaletteGui, DraggingTheXFieldMovesTheCurrentPoint) {
     CurveSelected();
     const PatchObject& obj = *App().doc.Current();
     DragX(kCellFieldX, 200);
-    EXPECT_FALSE(ThePaletteMachine()->dragging());
     // 200 pixels at a thousandth each, both selected anchors with their handles.
+    EXPECT_TRUE(WaitUntil([&] {
+        return !ThePaletteMachine()->dragging() && std::abs(obj.points[1].x - 1.7f) < 1e-4f;
+    }));
     EXPECT_NEAR(obj.points[0].x, 0.7f, 1e-4);
     EXPECT_NEAR(obj.points[1].x, 1.7f, 1e-4);
     EXPECT_NEAR(obj.points[0].y, 1.0f, 1e-6);
@@ -111,7 +115,10 @@ TEST_F(PaletteGui, DraggingTheXFieldMovesTheCurrentPoint) {
     MoveTo(At(kCellFieldY, 0, 200));  // down into the view
     MoveTo(At(kCellFieldY, -10, 200));
     sim.MouseUp(wxMOUSE_BTN_RIGHT);
-    EXPECT_TRUE(WaitUntil([] { return !ThePaletteMachine()->dragging(); }));
+    // The release may come before the press was read: wait for the moved point too.
+    EXPECT_TRUE(WaitUntil([&] {
+        return !ThePaletteMachine()->dragging() && std::abs(obj.points[0].y - (y0 - 0.2f)) < 1e-4f;
+    }));
     EXPECT_NEAR(obj.points[0].y, y0 - 0.2f, 1e-4);
 }
 
@@ -135,9 +142,11 @@ TEST_F(PaletteGui, RoundingButtonAndLayerSwitch) {
     obj.points[0].x = 0.5678f;
     RedrawPalette();
     Click(kCellFieldX + 2);  // floor
-    EXPECT_NEAR(obj.points[0].x, 0.56f, 1e-5);
+    EXPECT_TRUE(WaitUntil([&] { return std::abs(obj.points[0].x - 0.56f) < 1e-5f; }))
+        << obj.points[0].x;
     Click(kCellFieldX + 4);  // truncate: one place less
-    EXPECT_NEAR(obj.points[0].x, 0.5f, 1e-5);
+    EXPECT_TRUE(WaitUntil([&] { return std::abs(obj.points[0].x - 0.5f) < 1e-5f; }))
+        << obj.points[0].x;
 
     // Layer 0 off: its points can no longer be picked in the view.
     ViewPanel* view = frame->views().view(0);
@@ -156,9 +165,10 @@ TEST_F(PaletteGui, RoundingButtonAndLayerSwitch) {
     };
     EXPECT_EQ(pickAnchor(), 1);
     Click(kCellFirstLayerSwitch);
-    EXPECT_EQ(App().sw.layerVisible[0], 0);
+    EXPECT_TRUE(WaitUntil([] { return App().sw.layerVisible[0] == 0; }));
     EXPECT_EQ(pickAnchor(), -1);
     Click(kCellFirstLayerSwitch);
+    EXPECT_TRUE(WaitUntil([] { return App().sw.layerVisible[0] != 0; }));
     EXPECT_EQ(pickAnchor(), 1);
 }
 
@@ -166,10 +176,16 @@ TEST_F(PaletteGui, ExtrudeButtonAsksWithItsDialogAndSweepsOnOk) {
     CurveSelected();
     const PatchObject& obj = *App().doc.Current();
     std::string shown;
-    wxTEST_DIALOG(Click(kCellExtrude), AnswerDialog<ExtrudeDialog>([&](ExtrudeDialog* d) {
-                      shown = EditText(d, kExtrudeLengthId);
-                      return static_cast<int>(wxID_OK);
-                  }));
+    // The dialog opens when the click is read, which may take longer than the click itself.
+    wxTEST_DIALOG(
+        {
+            Click(kCellExtrude);
+            WaitUntil([&] { return !shown.empty(); });
+        },
+        AnswerDialog<ExtrudeDialog>([&](ExtrudeDialog* d) {
+            shown = EditText(d, kExtrudeLengthId);
+            return static_cast<int>(wxID_OK);
+        }));
     EXPECT_EQ(shown, "600");
     ASSERT_EQ(obj.patches.size(), 1u);
     // The default sweep is 0.6 along +Z; the copies are selected.
@@ -184,7 +200,7 @@ TEST_F(PaletteGui, DivisionLevelIsWrittenOnReleaseNotBefore) {
     Pump(20);
     for (int i = 1; i <= 3; ++i)
         MoveTo(At(kCellDivLevel, 7 * i));
-    EXPECT_EQ(App().sw.divLevel, before + 3);
+    EXPECT_TRUE(WaitUntil([&] { return App().sw.divLevel == before + 3; })) << App().sw.divLevel;
     EXPECT_EQ(SettingsText().find("DivLevel"), std::string::npos) << "nothing written yet";
     sim.MouseUp();
     EXPECT_TRUE(WaitUntil([&] { return !ThePaletteMachine()->dragging(); }));
