@@ -5,13 +5,16 @@
 // random button) or shown and clicked at until a button, Esc or its time closes it. Exit is
 // allowed: the program then starts again in the same process, as a new one would.
 // Fails on a crash or sanitizer report (the build's own), a broken document invariant (checked
-// by the main window after every step in this build), a toolkit assertion, or an event loop that
-// has not turned for 10 seconds of its processor time (or a minute of waiting). The seed is
-// printed first, so a failing run can be replayed.
+// by the main window after every step in this build), a toolkit assertion, a critical message
+// of GLib or GTK (a widget used after its end, a bad argument), or an event loop that has not
+// turned for 10 seconds of its processor time (or a minute of waiting). The seed is printed
+// first, so a failing run can be replayed.
 //
 //   soak [--seconds N] [--seed S]      (SOAK_SECONDS and SOAK_SEED are read too)
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
+#include <execinfo.h>
+#include <glib.h>
 #include <unistd.h>
 #include <wx/app.h>
 #include <wx/button.h>
@@ -41,15 +44,15 @@
 #include <thread>
 #include <vector>
 
-#include "model/document.h"
-#include "formats/native_file.h"
-#include "ops/primitives.h"
-#include "rules/palette.h"
-#include "ui/object_list.h"
-#include "resources/ids.h"
-#include "ui/app_state.h"
 #include "app/start.h"
+#include "formats/native_file.h"
+#include "model/document.h"
+#include "ops/primitives.h"
+#include "resources/ids.h"
+#include "rules/palette.h"
+#include "ui/app_state.h"
 #include "ui/main_frame.h"
+#include "ui/object_list.h"
 #include "ui/views.h"
 
 namespace {
@@ -142,6 +145,41 @@ void AssertReport(const wxString& file, int line, const wxString& func, const wx
                  file.utf8_string().c_str(), line, func.utf8_string().c_str(),
                  cond.utf8_string().c_str(), msg.utf8_string().c_str());
     DumpRecent("assertion");
+}
+
+// GLib's and GTK's critical messages are faults of ours (a widget used after it was destroyed,
+// an argument out of range) that the toolkit survives by returning early: the run stops at the
+// first, naming it, with the stack that led there. Other messages go on to the default handler,
+// and through it to the toolkit's own filter.
+#if defined(__SANITIZE_ADDRESS__)
+extern "C" void __sanitizer_print_stack_trace();
+#endif
+
+void OnGLibMessage(const gchar* domain, GLogLevelFlags level, const gchar* message, gpointer) {
+    if ((level & (G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_ERROR)) == 0) {
+        g_log_default_handler(domain, level, message, nullptr);
+        return;
+    }
+    std::fprintf(stderr, "soak: critical message from %s: %s\n", domain ? domain : "(no domain)",
+                 message ? message : "");
+#if defined(__SANITIZE_ADDRESS__)
+    __sanitizer_print_stack_trace();
+#else
+    void* frames[64];
+    backtrace_symbols_fd(frames, backtrace(frames, 64), 2);
+#endif
+    DumpRecent("GLib or GTK critical message");
+    std::_Exit(4);
+}
+
+void WatchGLibMessages() {
+    constexpr auto levels =
+        static_cast<GLogLevelFlags>(G_LOG_LEVEL_MASK | G_LOG_FLAG_FATAL | G_LOG_FLAG_RECURSION);
+    // Every domain without a handler of its own, and by name those a library may claim.
+    g_log_set_default_handler(OnGLibMessage, nullptr);
+    for (const char* domain :
+         {"GLib", "GLib-GObject", "GLib-GIO", "Gtk", "Gdk", "GdkPixbuf", "Pango", "Atk", "dconf"})
+        g_log_set_handler(domain, levels, OnGLibMessage, nullptr);
 }
 
 // ---- the private folder and the files the dialogs offer ----
@@ -897,6 +935,7 @@ int main(int argc, char** argv) {
                 static_cast<unsigned long long>(seed));
     std::fflush(stdout);
     std::signal(SIGABRT, OnAbort);
+    WatchGLibMessages();
 
     Turned();
     std::thread watchdog(Watchdog);
