@@ -19,13 +19,21 @@ debug: deps
 run: build
 	@scripts/run-sample.sh build/release
 
-# The GUI tests need a display: without one, the whole run goes under a private Xvfb.
-test: build
-	@if [ -z "$$DISPLAY" ]; then \
-	  cd build/release && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j $(JOBS); \
+# The GUI tests need a display: without one, each run goes under a private Xvfb. The whole
+# suite runs twice: in the release build, then in the checking build (sanitizers, and the
+# document's invariants checked after every step), so a fault that only the checks see fails
+# the run too.
+CTEST_WITH_DISPLAY = if [ -z "$$DISPLAY" ]; then \
+	  xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j $(JOBS); \
 	else \
-	  cd build/release && ctest --output-on-failure -j $(JOBS); \
+	  ctest --output-on-failure -j $(JOBS); \
 	fi
+
+test: build
+	@cd build/release && $(CTEST_WITH_DISPLAY)
+	@$(MAKE) --no-print-directory debug
+	@echo "the checking build's tests (build/debug)"
+	@cd build/debug && $(CTEST_WITH_DISPLAY)
 	@$(MAKE) --no-print-directory soak SOAK_SECONDS=$(SOAK_SMOKE_SECONDS)
 	@if command -v clang++ >/dev/null 2>&1; then \
 	  $(MAKE) --no-print-directory fuzz FUZZ_SECONDS=$(FUZZ_SMOKE_SECONDS); \
