@@ -274,8 +274,8 @@ std::vector<PaletteDrawItem> PaletteDrawList(const Document& doc, const EditSwit
     auto icon = [&](int id, int32_t x, int32_t y) {
         if (id != 0) items.push_back(PaletteDrawItem{PaletteDrawItem::Kind::Icon, x, y, id, {}});
     };
-    auto text = [&](std::string s, int32_t x, int32_t y) {
-        items.push_back(PaletteDrawItem{PaletteDrawItem::Kind::Text, x, y, 0, std::move(s)});
+    auto text = [&](std::string s, int32_t x, int32_t y, int32_t room = 0) {
+        items.push_back(PaletteDrawItem{PaletteDrawItem::Kind::Text, x, y, 0, std::move(s), room});
     };
 
     // The object tab and the label of the active object.
@@ -317,7 +317,9 @@ std::vector<PaletteDrawItem> PaletteDrawList(const Document& doc, const EditSwit
             if (i == kCellLayer) {
                 char number[32] = "-------";
                 if (current) std::snprintf(number, sizeof number, "No.%04d", doc.activePoint);
-                text(number, r.left + 25, r.top + 4);
+                // Up to the layer-0 switch, which would cover the last digit.
+                const int32_t left = r.left + 25;
+                text(number, left, r.top + 4, cells[kCellFirstLayerSwitch].rect.left - left);
             }
         }
     }
@@ -361,6 +363,7 @@ void PaletteMachine::ButtonDown() {
     if (dragCell_ != 0) return;
     origin_ = host_.CursorScreen();
     lastDragX_ = origin_.x;
+    allAxesRan_ = false;
     buttons_ = host_.ButtonsDown();
     const PalettePoint p = host_.CursorClient();
     const int cell = HitCellHalfOpen(p.x, p.y);
@@ -433,7 +436,7 @@ void PaletteMachine::DragStep() {
         case kCellEditMode:
             if (std::abs(moved) > host_.DoubleClickWidth() && d != 0.0f) {
                 AllAxesEdit(doc_, sw_, host_.Views().views, d);
-                changed = geometry = true;
+                changed = geometry = allAxesRan_ = true;
             }
             break;
         case kCellFieldX:
@@ -481,8 +484,7 @@ void PaletteMachine::EndDrag() {
     dragCell_ = 0;
     switch (cell) {
         case kCellEditMode: {
-            const PalettePoint screen = host_.CursorScreen();
-            if (std::abs(screen.x - origin_.x) > host_.DoubleClickWidth()) {
+            if (allAxesRan_) {
                 DocumentChanged(doc_, sw_);
             } else {
                 sw_.editMode = static_cast<EditMode>((static_cast<int>(sw_.editMode) + 1) % 3);

@@ -105,9 +105,13 @@ struct PaletteDrawItem {
     int32_t x = 0, y = 0;
     int icon = 0;      // Kind::Icon
     std::string text;  // Kind::Text, UTF-8
+    // Kind::Text: the pixels the text may take to its right before it runs under the next
+    // cell; 0 for no limit. A text wider in the UI font is drawn smaller.
+    int32_t room = 0;
 
     bool operator==(const PaletteDrawItem& o) const {
-        return kind == o.kind && x == o.x && y == o.y && icon == o.icon && text == o.text;
+        return kind == o.kind && x == o.x && y == o.y && icon == o.icon && text == o.text &&
+               room == o.room;
     }
 };
 
@@ -207,6 +211,9 @@ class PaletteMachine {
     uint8_t buttons_ = 0;
     uint32_t lastCoordinateClick_ = 0;
     bool clickedOnce_ = false;
+    // The mode cell's all-axes edit ran in this drag: its release ends a drag, not a click,
+    // wherever the cursor came back to.
+    bool allAxesRan_ = false;
     int lastClickAxis_ = -1;
     PalettePoint lastClickAt_;
 };

@@ -255,6 +255,7 @@ bool OpenCommandLineFile(wxWindow* owner, const std::string& path) {
     }
     ClearPointSelection(app.doc);
     RedrawAllViews();
+    RedrawPalette();
     DocumentChanged(app.doc, app.sw);
     // The opened document is where undo starts; it counts as a change, as it always did.
     app.documentPath = path;

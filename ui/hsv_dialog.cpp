@@ -12,10 +12,10 @@
 
 #include <algorithm>
 
-#include "ui/hsv_dialog_window.h"
 #include "platform/profile.h"
-#include "ui/app_state.h"
 #include "rules/shape_settings.h"
+#include "ui/app_state.h"
+#include "ui/hsv_dialog_window.h"
 #include "ui/ui_font.h"
 
 namespace zarni {
@@ -59,8 +59,8 @@ void MakeCompact(wxWindow* window) {
 // theme's padding: squeezed, its arrow no longer shows.
 void Place(wxWindow* control, const wxRect& at, wxPoint& farthest, bool compact = true) {
     wxSize size = at.GetSize();
-    if (GtkWidget* widget = compact ? control->GetHandle() : nullptr) {
-        MakeCompact(control);
+    if (GtkWidget* widget = control->GetHandle()) {
+        if (compact) MakeCompact(control);
         // The request made at creation was the uncompacted size.
         gtk_widget_set_size_request(widget, -1, -1);
         GtkRequisition minimum;
@@ -111,6 +111,16 @@ HsvDialog::HsvDialog(wxWindow* parent, uint32_t colour, const std::string& setti
     named_ = new wxChoice(this, kHsvNamedId);
     for (const NamedColour& c : NamedColours())
         named_->Append(c.name);
+    // The box is 99 pixels wide: a long name ends in "..." there, and the list that drops
+    // down shows it whole. Otherwise the longest name would widen the box and the dialog.
+    if (GtkWidget* combo = named_->GetHandle(); combo && GTK_IS_CELL_LAYOUT(combo)) {
+        GList* cells = gtk_cell_layout_get_cells(GTK_CELL_LAYOUT(combo));
+        for (GList* cell = cells; cell; cell = cell->next) {
+            if (GTK_IS_CELL_RENDERER_TEXT(cell->data))
+                g_object_set(cell->data, "ellipsize", PANGO_ELLIPSIZE_END, nullptr);
+        }
+        g_list_free(cells);
+    }
     auto* grey = new wxButton(this, kHsvGreyId, Text("灰色化"));
     auto* complement = new wxButton(this, kHsvComplementId, Text("補色"));
     auto* step = new wxButton(this, kHsvStepId, Text("H+=n°"));
@@ -126,7 +136,12 @@ HsvDialog::HsvDialog(wxWindow* parent, uint32_t colour, const std::string& setti
     Place(value_, {305, 240, 60, 16}, main);
     Place(expand, {305, 270, 70, 18}, main);
     wxPoint side(kHsvExpandedWidth, kHsvClientHeight);
-    Place(named_, {384, 24, 99, 24}, side, false);
+    // The box reaches 3 pixels past the panel's edge, as it was laid out; only a box the
+    // toolkit cannot make 99 wide widens the dialog.
+    wxPoint named = side;
+    Place(named_, {384, 24, 99, 24}, named, false);
+    if (named_->GetSize().x > 99) side.x = std::max(side.x, named.x);
+    side.y = std::max(side.y, named.y);
     Place(grey, {384, 64, 80, 24}, side);
     Place(complement, {384, 94, 80, 24}, side);
     Place(step, {384, 124, 80, 24}, side);

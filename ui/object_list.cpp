@@ -3,10 +3,12 @@
 // files and the reopen lock.
 #include "ui/object_list.h"
 
+#include <gtk/gtk.h>
 #include <wx/button.h>
 #include <wx/dcclient.h>
 #include <wx/dcmemory.h>
 #include <wx/dnd.h>
+#include <wx/eventfilter.h>
 #include <wx/settings.h>
 #include <wx/textctrl.h>
 #include <wx/utils.h>
@@ -14,17 +16,18 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <memory>
 
 #include "model/settings.h"
-#include "ui/symmetry_dialog.h"
-#include "ui/tool_palette.h"
-#include "ui/hsv_dialog.h"
 #include "platform/clock.h"
 #include "platform/cp932.h"
-#include "ui/icon_bitmaps.h"
 #include "ui/app_state.h"
 #include "ui/document_commands.h"
+#include "ui/hsv_dialog.h"
+#include "ui/icon_bitmaps.h"
 #include "ui/palette_strip.h"
+#include "ui/symmetry_dialog.h"
+#include "ui/tool_palette.h"
 #include "ui/ui_font.h"
 #include "ui/views.h"
 
@@ -51,6 +54,59 @@ uint32_t DoubleClickTime() {
     const int ms = wxSystemSettings::GetMetric(wxSYS_DCLICK_MSEC);
     return ms > 0 ? static_cast<uint32_t>(ms) : 400u;
 }
+
+// Styles a widget and everything inside it with `css`, over the theme.
+void Restyle(GtkWidget* widget, const char* css) {
+    GtkCssProvider* provider = gtk_css_provider_new();
+    gtk_css_provider_load_from_data(provider, css, -1, nullptr);
+    struct Walk {
+        static void Apply(GtkWidget* w, gpointer data) {
+            gtk_style_context_add_provider(gtk_widget_get_style_context(w),
+                                           GTK_STYLE_PROVIDER(data),
+                                           GTK_STYLE_PROVIDER_PRIORITY_APPLICATION + 1);
+            if (GTK_IS_CONTAINER(w)) gtk_container_forall(GTK_CONTAINER(w), &Walk::Apply, data);
+        }
+    };
+    if (widget) Walk::Apply(widget, provider);
+    g_object_unref(provider);
+}
+
+// Makes a button's label font smaller until the button needs no more than `width` pixels.
+void FitLabel(wxButton* button, int width) {
+    GtkWidget* widget = button->GetHandle();
+    GtkWidget* label = widget && GTK_IS_BIN(widget) ? gtk_bin_get_child(GTK_BIN(widget)) : nullptr;
+    if (!label) return;
+    const auto needed = [&] {
+        int natural = 0;
+        gtk_widget_get_preferred_width(widget, nullptr, &natural);
+        return natural;
+    };
+    wxFont font = button->GetFont();
+    while (needed() > width && font.GetFractionalPointSize() > 5.0) {
+        font.SetFractionalPointSize(font.GetFractionalPointSize() - 0.5);
+        button->SetFont(font);
+    }
+}
+
+// A name typed into the box reaches its object before anything else the user does acts on
+// the document: a press anywhere but in the box, a menu command or accelerator key, or a
+// window's close box. Then the command's own history step starts from the renamed object.
+class NameKeeper : public wxEventFilter {
+  public:
+    int FilterEvent(wxEvent& event) override {
+        const wxEventType type = event.GetEventType();
+        if (type != wxEVT_MENU && type != wxEVT_CLOSE_WINDOW && type != wxEVT_LEFT_DOWN &&
+            type != wxEVT_RIGHT_DOWN && type != wxEVT_MIDDLE_DOWN && type != wxEVT_LEFT_DCLICK &&
+            type != wxEVT_RIGHT_DCLICK && type != wxEVT_MIDDLE_DCLICK) {
+            return Event_Skip;
+        }
+        if (g_list && event.GetEventObject() != g_list->pane()->nameBox())
+            g_list->pane()->SaveName();
+        return Event_Skip;
+    }
+};
+
+std::unique_ptr<NameKeeper> g_nameKeeper;
 
 class ListDrop : public wxFileDropTarget {
   public:
@@ -81,6 +137,16 @@ ObjectListPane::ObjectListPane(wxWindow* parent)
                        wxSize(kListNameWidth, kListNameHeight), wxBORDER_SIMPLE);
     nameBox_->SetFont(UiFont());
     nameBox_->Bind(wxEVT_TEXT, &ObjectListPane::OnNameTyped, this);
+    nameBox_->Bind(wxEVT_KILL_FOCUS, &ObjectListPane::OnNameLeft, this);
+    // A classic bar, always there while the rows do not fit, with the arrows that step a
+    // line: the toolkit's overlay bar hides until hovered and has no arrows.
+    if (GTK_IS_SCROLLED_WINDOW(GetHandle())) {
+        GtkScrolledWindow* window = GTK_SCROLLED_WINDOW(GetHandle());
+        gtk_scrolled_window_set_overlay_scrolling(window, FALSE);
+        Restyle(gtk_scrolled_window_get_vscrollbar(window),
+                "scrollbar { -GtkScrollbar-has-backward-stepper: true;"
+                " -GtkScrollbar-has-forward-stepper: true; }");
+    }
     Bind(wxEVT_PAINT, &ObjectListPane::OnPaint, this);
     Bind(wxEVT_SIZE, &ObjectListPane::OnSize, this);
     for (const wxEventTypeTag<wxMouseEvent>& type :
@@ -100,6 +166,16 @@ ObjectListPane::ObjectListPane(wxWindow* parent)
         if (IsShownOnScreen()) RefreshIfStale();
         event.Skip();
     });
+}
+
+ObjectListPane::~ObjectListPane() {
+    // The box outlives this part of the pane while the window is taken down.
+    nameBox_->Unbind(wxEVT_KILL_FOCUS, &ObjectListPane::OnNameLeft, this);
+}
+
+void ObjectListPane::OnNameLeft(wxFocusEvent& event) {
+    SaveName();
+    event.Skip();
 }
 
 void ObjectListPane::RefreshFromDocument() {
@@ -353,6 +429,11 @@ ObjectListWindow::ObjectListWindow(wxFrame* mainFrame)
         buttons_[i] = new wxButton(this, kListNewId + i, kLabels[i], wxDefaultPosition,
                                    wxSize(40, 20), wxBU_EXACTFIT);
         buttons_[i]->SetFont(UiFont());
+        // The theme's padding would leave "Append" no room in 40 pixels; where the font is
+        // still too wide the label is drawn smaller.
+        Restyle(buttons_[i]->GetHandle(),
+                "button { padding-left: 1px; padding-right: 1px; min-width: 0; }");
+        FitLabel(buttons_[i], 40);
     }
     buttons_[1]->Disable();  // appending is done by dropping files
     pane_ = new ObjectListPane(this);
@@ -364,6 +445,9 @@ ObjectListWindow::ObjectListWindow(wxFrame* mainFrame)
     Bind(wxEVT_TIMER, &ObjectListWindow::OnTimer, this, lockTimer_.GetId());
     SetDropTarget(new ListDrop(this));
     pane_->SetDropTarget(new ListDrop(this));
+    // The name box takes the files as the rest of the list does; the toolkit would type a
+    // dragged file's address into the name.
+    pane_->nameBox()->SetDropTarget(new ListDrop(this));
 }
 
 ObjectListWindow::~ObjectListWindow() {
@@ -437,7 +521,8 @@ void ObjectListWindow::AfterEdit() {
     pane_->RefreshFromDocument();
     RedrawAllViews();
     RedrawPalette();
-    SetFocus();
+    // The pop-up keeps the focus, never the next button: Return after New must not delete.
+    pane_->SetFocus();
 }
 
 void ObjectListWindow::OnNew(wxCommandEvent&) {
@@ -493,6 +578,8 @@ void ObjectListWindow::OnFilesDropped(const std::vector<std::string>& paths) {
 void CreateObjectList(wxFrame* mainFrame) {
     if (g_list) return;
     g_list = new ObjectListWindow(mainFrame);
+    g_nameKeeper = std::make_unique<NameKeeper>();
+    wxEvtHandler::AddFilter(g_nameKeeper.get());
     g_toggleObjectList = [] {
         if (g_list) g_list->Toggle();
     };
@@ -500,6 +587,10 @@ void CreateObjectList(wxFrame* mainFrame) {
 
 void DestroyObjectList() {
     g_toggleObjectList = nullptr;
+    if (g_nameKeeper) {
+        wxEvtHandler::RemoveFilter(g_nameKeeper.get());
+        g_nameKeeper.reset();
+    }
     if (!g_list) return;
     ObjectListWindow* list = g_list;
     g_list = nullptr;

@@ -33,10 +33,12 @@ enum ObjectListIds : int {
 class ObjectListPane : public wxWindow {
   public:
     explicit ObjectListPane(wxWindow* parent);
+    ~ObjectListPane() override;
 
     // Rebuilds the row image, the scroll bar and the name box from the document.
     void RefreshFromDocument();
-    // Stores the name box into the current object when the user changed it.
+    // Stores the name box into the object it shows when the user changed it; the list does
+    // so before any other press, menu command, key command or close acts.
     void SaveName();
     // One scroll bar step, as the scroll bar or the wheel sends it.
     void ScrollStep(ListScrollCode code, int thumb = 0);
@@ -59,6 +61,8 @@ class ObjectListPane : public wxWindow {
     void OnWheel(wxMouseEvent& event);
     void OnScroll(wxScrollWinEvent& event);
     void OnNameTyped(wxCommandEvent& event);
+    // The box lost the focus: what was typed is stored.
+    void OnNameLeft(wxFocusEvent& event);
     // The click on the current row: colour, symmetry, and the double click that closes.
     void ClickCurrent(const ListClick& click);
 

@@ -11,12 +11,12 @@
 
 #include <algorithm>
 
-#include "rules/palette.h"
-#include "ui/shape_dialogs.h"
-#include "platform/clock.h"
-#include "ui/icon_bitmaps.h"
-#include "ui/app_state.h"
 #include "formats/settings_file.h"
+#include "platform/clock.h"
+#include "rules/palette.h"
+#include "ui/app_state.h"
+#include "ui/icon_bitmaps.h"
+#include "ui/shape_dialogs.h"
 #include "ui/ui_font.h"
 #include "ui/views.h"
 
@@ -54,6 +54,7 @@ class ToolPalette : public PaletteStrip, public PaletteHost {
     }
 
     PaletteMachine& machine() { return machine_; }
+    const std::vector<PaletteShownText>& shown() const { return shown_; }
 
     // PaletteStrip ---------------------------------------------------------------------------
     void Paint(wxDC& dc) override {
@@ -182,13 +183,29 @@ class ToolPalette : public PaletteStrip, public PaletteHost {
         dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
         dc.SetTextForeground(*wxBLACK);
         const AppState& app = App();
+        shown_.clear();
         for (const PaletteDrawItem& item :
              PaletteDrawList(app.doc, app.sw, Views(), FourViews(), machine_.hoverCell())) {
             if (item.kind == PaletteDrawItem::Kind::Icon) {
                 const wxBitmap& icon = IconBitmap(item.icon);
                 if (icon.IsOk()) dc.DrawBitmap(icon, item.x, item.y, true);
             } else {
-                dc.DrawText(wxString::FromUTF8(item.text), item.x, item.y);
+                const wxString text = wxString::FromUTF8(item.text);
+                int width = dc.GetTextExtent(text).x;
+                if (item.room > 0 && width > item.room) {
+                    // Smaller, a point at a time, until the text fits its room.
+                    wxFont font = UiFont();
+                    while (width > item.room && font.GetFractionalPointSize() > 5.0) {
+                        font.SetFractionalPointSize(font.GetFractionalPointSize() - 0.5);
+                        wxCoord w = 0;
+                        dc.GetTextExtent(text, &w, nullptr, nullptr, nullptr, &font);
+                        width = w;
+                    }
+                    dc.SetFont(font);
+                }
+                dc.DrawText(text, item.x, item.y);
+                dc.SetFont(UiFont());
+                shown_.push_back({item.text, item.x, width});
             }
         }
         dc.SelectObject(wxNullBitmap);
@@ -204,12 +221,17 @@ class ToolPalette : public PaletteStrip, public PaletteHost {
     int timerId_ = wxID_ANY;
     wxBitmap buffer_;
     uint64_t renders_ = 0;
+    std::vector<PaletteShownText> shown_;
 };
 
 }  // namespace
 
 std::unique_ptr<PaletteStrip> CreateToolPalette(wxFrame* frame) {
     return std::make_unique<ToolPalette>(frame);
+}
+
+std::vector<PaletteShownText> PaletteShownTexts() {
+    return g_palette ? g_palette->shown() : std::vector<PaletteShownText>{};
 }
 
 PaletteMachine* ThePaletteMachine() {

@@ -6,8 +6,8 @@
 #include <cmath>
 
 #include "model/invariants.h"
-#include "rules/palette.h"
 #include "resources/ids.h"
+#include "rules/palette.h"
 #include "tests/core/ops_fixtures.h"
 
 namespace zarni {
@@ -423,10 +423,15 @@ TEST_F(PaletteTest, LayerFieldMovesTheCurrentPointBetweenLayers) {
     EXPECT_EQ(obj().points[0].layer, 2);
     Drag(at, {at.x + 200, at.y});
     EXPECT_EQ(obj().points[0].layer, 5);
-    // The field reads the layer and the point number.
+    // The field reads the layer and the point number, which must end before the layer-0
+    // switch covers its last digit.
     bool number = false;
-    for (const PaletteDrawItem& item : PaletteDrawList(doc, sw, host.views, false, -1))
-        number = number || item.text == "No.0000";
+    for (const PaletteDrawItem& item : PaletteDrawList(doc, sw, host.views, false, -1)) {
+        if (item.text != "No.0000") continue;
+        number = true;
+        EXPECT_GT(item.room, 0);
+        EXPECT_EQ(item.x + item.room, PaletteCells()[kCellFirstLayerSwitch].rect.left);
+    }
     EXPECT_TRUE(number);
     doc.activePoint = -1;
     host.cursor = at;

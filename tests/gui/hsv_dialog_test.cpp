@@ -8,9 +8,9 @@
 #include <functional>
 
 #include "gui_fixture.h"
+#include "platform/profile.h"
 #include "ui/hsv_dialog.h"
 #include "ui/hsv_dialog_window.h"
-#include "platform/profile.h"
 
 namespace zarni {
 namespace {
@@ -89,6 +89,7 @@ TEST_F(HsvDialogTest, OkReturnsTheColourPickedOnTheBarAndInTheSquareAndStoresThe
     int barH = -1, squareS = -1, squareV = -1;
     bool expandedBefore = true, expandedAfter = false;
     wxSize collapsed, expanded;
+    int namedWidth = 0;
     HsvState chosen;
     const uint32_t result = Choose(ColourValue(255, 0, 0), [&](HsvDialog* d) {
         openH = Field(d, kHsvHueId);
@@ -109,6 +110,7 @@ TEST_F(HsvDialogTest, OkReturnsTheColourPickedOnTheBarAndInTheSquareAndStoresThe
         WaitUntil([&] { return d->Expanded(); });
         expandedAfter = d->Expanded();
         expanded = d->GetClientSize();
+        namedWidth = d->FindWindow(kHsvNamedId)->GetSize().x;
         chosen = d->State();
         ClickButton(d, wxID_OK);
     });
@@ -121,7 +123,8 @@ TEST_F(HsvDialogTest, OkReturnsTheColourPickedOnTheBarAndInTheSquareAndStoresThe
     EXPECT_FALSE(expandedBefore);
     EXPECT_TRUE(expandedAfter);
     EXPECT_GE(collapsed.x, kHsvClientWidth);
-    EXPECT_GE(expanded.x, collapsed.x + kHsvExpandedWidth - kHsvClientWidth);
+    EXPECT_EQ(expanded.x, collapsed.x + kHsvExpandedWidth - kHsvClientWidth);
+    EXPECT_EQ(namedWidth, 99) << "the named colours' box keeps its width";
     EXPECT_GE(collapsed.y, kHsvClientHeight);
 
     const RgbColour want = HsvToRgb(120, 127 / 255.0f, 200 / 255.0f);

@@ -2,22 +2,28 @@
 // the palette's object tab, rows in reverse order, picks, a rename, New, Delete, Merge and BG,
 // the double click that closes it, the reopen lock, scrolling, dropped files and the views'
 // focus that must not close it from under the pointer.
+#include <gtk/gtk.h>
 #include <wx/button.h>
+#include <wx/dataobj.h>
 #include <wx/dnd.h>
 #include <wx/spinctrl.h>
 #include <wx/textctrl.h>
+#include <wx/timer.h>
 #include <wx/uiaction.h>
 
 #include <chrono>
 #include <cstdio>
 
+#include "dialog_answers.h"
+#include "formats/native_file.h"
+
 #include "gui_fixture.h"
 #include "model/settings.h"
 #include "rules/palette.h"
+#include "ui/hsv_dialog_window.h"
 #include "ui/object_list.h"
 #include "ui/symmetry_dialog_window.h"
 #include "ui/tool_palette.h"
-#include "ui/hsv_dialog_window.h"
 #include "ui/views.h"
 
 namespace zarni {
@@ -93,6 +99,12 @@ class ObjectListGui : public GuiTest {
         ASSERT_TRUE(WaitUntil([&] { return list->visible() && list->IsShownOnScreen(); }));
         ASSERT_TRUE(WaitUntil([&] { return pane->GetClientSize().y > 0; }));
     }
+    // The document as it is now counts as saved: the change mark starts clear.
+    static void Saved() {
+        App().history.Commit(App().doc);
+        App().history.MarkSaved();
+        App().doc.modified = false;
+    }
     // A point in pane row `row` at pane x.
     wxPoint RowPoint(int row, int x) const {
         return pane->ClientToScreen(
@@ -142,6 +154,7 @@ TEST_F(ObjectListGui, RowsReadFromTheLastObjectAndAClickPicks) {
     EXPECT_NE(RowImagePixel(100, 10), *wxWHITE);
     EXPECT_EQ(RowImagePixel(100, kListRowHeight + 10), *wxWHITE);
 
+    AddCircle4(App().doc, App().sw);
     App().doc.activePoint = 3;
     ClickAt(RowPoint(1, 120));
     ASSERT_TRUE(WaitUntil([] { return App().doc.currentObject == 1; }));
@@ -156,7 +169,7 @@ TEST_F(ObjectListGui, RowsReadFromTheLastObjectAndAClickPicks) {
 
 TEST_F(ObjectListGui, ARenameReachesTheObjectWhenAnotherRowIsPicked) {
     MakeObjects({"A", "B"});
-    App().doc.modified = false;
+    Saved();
     OpenList();
     wxTextCtrl* box = pane->nameBox();
     ClickAt(box->GetScreenRect().GetPosition() + wxPoint(30, 10));
@@ -187,7 +200,7 @@ TEST_F(ObjectListGui, NewDeleteMergeAndBackground) {
     AddCircle4(App().doc, App().sw);
     App().doc.currentObject = 1;
     const int32_t points = App().doc.objects[0].pointCount() + App().doc.objects[1].pointCount();
-    App().doc.modified = false;
+    Saved();
     OpenList();
 
     ClickButton(kListNewId);
@@ -197,6 +210,13 @@ TEST_F(ObjectListGui, NewDeleteMergeAndBackground) {
     EXPECT_EQ(NameBoxText(), App().doc.objects[2].name);
     EXPECT_EQ(pane->rowImage()[0].GetHeight(), 3 * kListRowHeight);
     EXPECT_FALSE(list->button(kListAppendId)->IsEnabled());
+    // Every label fits its 40-pixel button.
+    for (int id = kListNewId; id <= kListBackgroundId; ++id) {
+        GtkWidget* label = gtk_bin_get_child(GTK_BIN(list->button(id)->GetHandle()));
+        int natural = 0;
+        gtk_widget_get_preferred_width(label, nullptr, &natural);
+        EXPECT_GE(gtk_widget_get_allocated_width(label), natural) << list->button(id)->GetLabel();
+    }
 
     ClickButton(kListDeleteId);
     ASSERT_TRUE(WaitUntil([] { return App().doc.objectCount() == 2; }));
@@ -210,7 +230,7 @@ TEST_F(ObjectListGui, NewDeleteMergeAndBackground) {
     EXPECT_EQ(App().doc.objects[0].name, "A");
 
     // The last object stays, and neither button then changes the document.
-    App().doc.modified = false;
+    Saved();
     const uint64_t refreshes = pane->refreshCount();
     ClickButton(kListDeleteId);
     ASSERT_TRUE(WaitUntil([&] { return pane->refreshCount() > refreshes; }));
@@ -231,6 +251,70 @@ TEST_F(ObjectListGui, NewDeleteMergeAndBackground) {
     OpenList();
     EXPECT_EQ(App().doc.currentObject, 0);
     EXPECT_EQ(PaletteLabel(), "1:A");
+}
+
+TEST_F(ObjectListGui, NoButtonKeepsTheFocusAfterItsCommand) {
+    // Return right after New would otherwise press the next button and delete the new object.
+    MakeObjects({"A", "B"});
+    OpenList();
+    const auto buttonFocused = [&] {
+        for (int id = kListNewId; id <= kListBackgroundId; ++id)
+            if (wxWindow::FindFocus() == list->button(id)) return true;
+        return false;
+    };
+    const int counts[] = {3, 2, 1};
+    const int ids[] = {kListNewId, kListDeleteId, kListMergeId};
+    for (int k = 0; k < 3; ++k) {
+        SCOPED_TRACE(list->button(ids[k])->GetLabel());
+        ClickButton(ids[k]);
+        ASSERT_TRUE(WaitUntil([&] { return App().doc.objectCount() == counts[k]; }));
+        EXPECT_TRUE(WaitUntil([&] { return wxWindow::FindFocus() == pane; }));
+        EXPECT_FALSE(buttonFocused());
+    }
+}
+
+TEST_F(ObjectListGui, ATypedNameIsStoredBeforeTheNextCommand) {
+    MakeObjects({"A", "B"});
+    Saved();
+    OpenList();
+    wxTextCtrl* box = pane->nameBox();
+    const auto typeName = [&](const char* text) {
+        box->SetFocus();
+        ASSERT_TRUE(WaitUntil([&] { return wxWindow::FindFocus() == box; }));
+        box->SelectAll();
+        sim.Text(text);
+        ASSERT_TRUE(WaitUntil([&] { return NameBoxText() == text; }));
+    };
+    typeName("Wing");
+    // F3 saves what the box shows.
+    const std::string saved = Path("renamed.zarni");
+    wxTEST_DIALOG(
+        {
+            sim.Char(WXK_F3);
+            ASSERT_TRUE(WaitUntil([&] { return App().documentPath == saved; }))
+                << App().documentPath;
+        },
+        wxExpectModal<wxFileDialog>(saved));
+    Document read;
+    EditSwitches sw;
+    Clipboard clipboard;
+    ASSERT_EQ(ReadDocumentFile(read, sw, clipboard, saved), kFileOk);
+    EXPECT_EQ(read.objects.at(1).name, "Wing");
+    // Esc after another rename asks before the program ends.
+    typeName("Tail");
+    bool asked = false;
+    wxTEST_DIALOG(
+        {
+            sim.Char(WXK_ESCAPE);
+            ASSERT_TRUE(WaitUntil([&] { return asked; }));
+        },
+        AnswerDialog<wxMessageDialog>([&](wxMessageDialog*) {
+            asked = true;
+            return static_cast<int>(wxID_CANCEL);
+        }));
+    EXPECT_EQ(TheMainFrame(), frame);
+    EXPECT_EQ(App().doc.objects[1].name, "Tail");
+    EXPECT_TRUE(App().doc.modified);
 }
 
 TEST_F(ObjectListGui, TwoClicksOnTheCurrentRowCloseAndTheListStaysShutForAWhile) {
@@ -265,7 +349,7 @@ TEST_F(ObjectListGui, TheSwatchAndTheIconOpenTheirDialogs) {
     MakeObjects({"A", "B", "C"});
     App().doc.objects[1].color[3] = 0.5f;
     App().doc.currentObject = 1;
-    App().doc.modified = false;
+    Saved();
     OpenList();
     // The swatch of the current row: the colour dialog starts from the object's colour and
     // what it returns (here V turned to 0, black) is stored, alpha untouched.
@@ -358,6 +442,20 @@ TEST_F(ObjectListGui, ScrollingCopiesTheRowsAndKeepsTheNameBoxOnTheCurrentRow) {
     EXPECT_EQ(pane->nameBox()->GetPosition().y, 10 * kListRowHeight - 150 + 1);
 }
 
+TEST_F(ObjectListGui, TheScrollBarIsAClassicBarWithArrows) {
+    std::vector<std::string> names(40, "N");
+    MakeObjects(names);
+    OpenList();
+    auto* window = GTK_SCROLLED_WINDOW(pane->GetHandle());
+    ASSERT_TRUE(GTK_IS_SCROLLED_WINDOW(window));
+    EXPECT_FALSE(gtk_scrolled_window_get_overlay_scrolling(window));
+    // The bar has its arrows, which step a line.
+    gboolean arrows = FALSE;
+    gtk_widget_style_get(gtk_scrolled_window_get_vscrollbar(window), "has-forward-stepper", &arrows,
+                         nullptr);
+    EXPECT_TRUE(arrows);
+}
+
 TEST_F(ObjectListGui, FilesDroppedOnTheListAreAppended) {
     MakeObjects({"A"});
     const std::string file = WriteSample("two.zarni", 2);
@@ -375,6 +473,90 @@ TEST_F(ObjectListGui, FilesDroppedOnTheListAreAppended) {
     // Files dropped on the main window while the list is open show up in it as well.
     frame->OnFilesDropped({file});
     EXPECT_TRUE(WaitUntil([&] { return pane->rowImage()[0].GetHeight() == 5 * kListRowHeight; }));
+}
+
+// Drags a file from a window of the test onto a screen point with the real pointer, offered
+// as a file list and, as file managers do, as text as well. The drag's own loop runs the
+// timer that moves the pointer, one step a tick, and lets go once the window under it took
+// the drag (or it is plainly refused).
+class FileDrag : public wxFrame {
+  public:
+    FileDrag(const std::string& path, wxPoint at, wxPoint target)
+        : wxFrame(nullptr, wxID_ANY, "drag source", at, wxSize(100, 80)),
+          path_(path),
+          target_(target),
+          timer_(this) {
+        Bind(wxEVT_LEFT_DOWN, [this](wxMouseEvent&) {
+            wxDataObjectComposite data;
+            auto* files = new wxFileDataObject;
+            files->AddFile(wxString::FromUTF8(path_));
+            data.Add(files, true);
+            data.Add(new wxTextDataObject(wxString::FromUTF8(path_ + "\r\n")));
+            wxDropSource source(data, this);
+            timer_.Start(50);
+            source.DoDragDrop(wxDrag_CopyOnly);
+            timer_.Stop();
+            done = true;
+        });
+        Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
+            const wxPoint from = GetScreenRect().GetPosition() + wxPoint(50, 40);
+            if (step_ < 8) {
+                sim_.MouseMove(from + (target_ - from) * ++step_ / 8);
+                return;
+            }
+            const bool taken = context_ && gdk_drag_context_get_selected_action(context_) != 0;
+            if (++step_ == 200 || (taken && step_ < 200)) {
+                step_ = 200;
+                sim_.MouseUp();
+            }
+        });
+        Show();
+        for (GtkWidget* widget : {m_widget, m_wxwindow})
+            g_signal_connect(widget, "drag-begin", G_CALLBACK(&FileDrag::Began), this);
+    }
+    // Presses on the window, which starts the drag, and waits for its end.
+    bool Run() {
+        if (!WaitUntil([&] { return IsShownOnScreen(); })) return false;
+        sim_.MouseMove(GetScreenRect().GetPosition() + wxPoint(50, 40));
+        if (!WaitUntil([&] {
+                return wxGetMousePosition() == GetScreenRect().GetPosition() + wxPoint(50, 40);
+            }))
+            return false;
+        sim_.MouseDown();
+        sim_.MouseMove(GetScreenRect().GetPosition() + wxPoint(60, 40));
+        return WaitUntil([&] { return done; });
+    }
+    bool done = false;
+
+  private:
+    static void Began(GtkWidget*, GdkDragContext* context, gpointer self) {
+        static_cast<FileDrag*>(self)->context_ = context;
+    }
+
+    GdkDragContext* context_ = nullptr;
+    std::string path_;
+    wxPoint target_;
+    wxTimer timer_;
+    wxUIActionSimulator sim_;
+    int step_ = 0;
+};
+
+TEST_F(ObjectListGui, AFileDroppedOnTheNameBoxIsAppendedNotTyped) {
+    MakeObjects({"A"});
+    const std::string file = WriteSample("two.zarni", 2);
+    OpenList();
+    wxTextCtrl* box = pane->nameBox();
+    // From below the main window straight up into the list: the views, which take the focus
+    // from under the pointer, are not crossed.
+    const wxRect main = frame->GetScreenRect();
+    auto* drag = new FileDrag(file, wxPoint(main.x, main.GetBottom() + 10),
+                              box->GetScreenRect().GetPosition() + wxPoint(40, 10));
+    ASSERT_TRUE(drag->Run());
+    drag->Destroy();
+    EXPECT_TRUE(WaitUntil([] { return App().doc.objectCount() == 3; }));
+    EXPECT_TRUE(list->visible()) << "the drop reached the list";
+    EXPECT_EQ(NameBoxText(), App().doc.Current()->name);
+    EXPECT_EQ(App().doc.objects[0].name, "A");
 }
 
 // Not a timed test: prints what a refresh of 1,000 rows and a scroll step cost here.

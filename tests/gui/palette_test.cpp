@@ -208,5 +208,57 @@ TEST_F(PaletteGui, DivisionLevelIsWrittenOnReleaseNotBefore) {
     EXPECT_NE(text.find("DivLevel=" + std::to_string(before + 3)), std::string::npos) << text;
 }
 
+TEST_F(PaletteGui, AnAllAxesDragThatComesBackIsStillADrag) {
+    CurveSelected();
+    const PatchObject& obj = *App().doc.Current();
+    ASSERT_EQ(App().sw.editMode, EditMode::Move);
+    App().history.Commit(App().doc);
+    App().history.MarkSaved();
+    App().doc.modified = false;
+    const float x0 = obj.points[0].x;
+    // Out past the click distance (the edit runs), then back beside the press.
+    MoveTo(At(kCellEditMode));
+    sim.MouseDown();
+    Pump(20);
+    for (int dx : {10, 20, 30, 20, 10, 2})
+        MoveTo(At(kCellEditMode, dx));
+    sim.MouseUp();
+    ASSERT_TRUE(WaitUntil([] { return !ThePaletteMachine()->dragging(); }));
+    EXPECT_NE(obj.points[0].x, x0);
+    EXPECT_EQ(App().sw.editMode, EditMode::Move) << "a drag's release cycles no mode";
+    EXPECT_TRUE(App().doc.modified);
+}
+
+TEST_F(PaletteGui, ThePointNumberFitsBeforeTheLayerSwitches) {
+    CurveSelected();
+    App().doc.activePoint = 3;
+    RedrawPalette();
+    const auto number = [] {
+        for (const PaletteShownText& t : PaletteShownTexts())
+            if (t.text.rfind("No.", 0) == 0) return t;
+        return PaletteShownText{};
+    };
+    ASSERT_EQ(number().text, "No.0003");
+    EXPECT_LE(number().x + number().width, PaletteCells()[kCellFirstLayerSwitch].rect.left);
+    EXPECT_GT(number().width, 0);
+}
+
+TEST_F(PaletteGui, TheLabelFollowsAnOpenedDocument) {
+    Document other = NewDocument();
+    other.objects[0].name = "Wing";
+    const std::string path = Path("wing.zarni");
+    ASSERT_EQ(WriteDocumentFile(other, path), kFileOk);
+    const auto label = [] {
+        const std::vector<PaletteShownText> texts = PaletteShownTexts();
+        return texts.empty() ? std::string() : texts.front().text;
+    };
+    ASSERT_EQ(label(), "1:OBJ_001");
+    // The pointer stays away from the strip: nothing but the read may draw it again.
+    MoveTo(frame->ClientToScreen(wxPoint(400, 300)));
+    wxTEST_DIALOG(Command(frame, kCmdOpen), wxExpectModal<wxFileDialog>(path));
+    ASSERT_EQ(App().doc.objects[0].name, "Wing");
+    EXPECT_TRUE(WaitUntil([&] { return label() == "1:Wing"; })) << label();
+}
+
 }  // namespace
 }  // namespace zarni
