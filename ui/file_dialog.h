@@ -6,7 +6,8 @@
 
 namespace zarni {
 
-class FileDialog : public wxFileDialog {
+// The chooser itself, the window the toolkit shows and the tests answer.
+class FileChooser : public wxFileDialog {
   public:
     using wxFileDialog::wxFileDialog;
     void SetPath(const wxString& path) override {
@@ -24,6 +25,29 @@ class FileDialog : public wxFileDialog {
 
   private:
     wxString lastSet_;
+};
+
+// A chooser used like a dialog on the stack. GTK's chooser goes on loading the folder it was
+// pointed at after it closes, and a chooser destroyed at once has its late callbacks find its
+// widgets gone; so a closed chooser is hidden and destroyed a few seconds later.
+class FileDialog {
+  public:
+    FileDialog(wxWindow* parent, const wxString& message, const wxString& defaultDir,
+               const wxString& defaultFile, const wxString& wildcard, long style);
+    ~FileDialog();
+    FileDialog(const FileDialog&) = delete;
+    FileDialog& operator=(const FileDialog&) = delete;
+
+    void SetPath(const wxString& path) { chooser_->SetPath(path); }
+    wxString GetPath() const { return chooser_->GetPath(); }
+    void GetPaths(wxArrayString& paths) const { chooser_->GetPaths(paths); }
+    void SetFilterIndex(int index) { chooser_->SetFilterIndex(index); }
+    int GetFilterIndex() const { return chooser_->GetFilterIndex(); }
+    int ShowModal() { return chooser_->ShowModal(); }
+    operator wxFileDialog&() { return *chooser_; }
+
+  private:
+    FileChooser* chooser_;
 };
 
 }  // namespace zarni
