@@ -38,6 +38,16 @@ int32_t TenthsOf(float value) {
 
 }  // namespace
 
+float HeldFovy(float degrees, float fallback) {
+    if (std::isnan(degrees)) return fallback;
+    return std::clamp(degrees, static_cast<float>(kMinFovy), static_cast<float>(kMaxFovy));
+}
+
+float HeldAltitude(float length, float fallback) {
+    if (std::isnan(length)) return fallback;
+    return std::clamp(length, kMinAltitudeTenths / 10.0f, kMaxLengthTenths / 10.0f);
+}
+
 Settings SettingsFrom(const ProfileText& file) {
     // The stored integers read as unsigned; as signed they are what was written, so a stored -5
     // is below a range, not far above it.

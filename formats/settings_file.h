@@ -25,6 +25,12 @@ constexpr int32_t kMaxDivLevel = 20;
 constexpr int32_t kKnownControlFlags =
     kControlNoButtonHandle | kControlMinimumDrawing | kControlShow3DPos | kControlFullDetailAlways;
 
+// The same ranges for values that come from elsewhere (a typed number, a document): a field of
+// view held to kMinFovy..kMaxFovy, a camera altitude to 0.1 and up to the longest length; a
+// value that is no number gives `fallback`.
+float HeldFovy(float degrees, float fallback);
+float HeldAltitude(float length, float fallback);
+
 // Reads the start-up keys from the settings file at `path` (read once). A stored number is read
 // as the signed value it was written as and held to its range above ("Fovy" 500 gives 179,
 // "DefaultAltitude" -5 gives 0.1); the switches "fSynchronize" and "BackPicture"/"Visible" are

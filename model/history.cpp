@@ -13,9 +13,14 @@ bool SameVec(const Vec3& a, const Vec3& b) {
     return a.x == b.x && a.y == b.y && a.z == b.z;
 }
 
-bool SameSlot(const BackPictureSlot& a, const BackPictureSlot& b) {
-    return a.fileName == b.fileName && a.picture == b.picture && SameVec(a.scale, b.scale) &&
+// What the document file keeps of a slot: its name and placement, not the pixels.
+bool SameStoredSlot(const BackPictureSlot& a, const BackPictureSlot& b) {
+    return a.fileName == b.fileName && SameVec(a.scale, b.scale) &&
            SameVec(a.rotation, b.rotation) && SameVec(a.position, b.position);
+}
+
+bool SameSlot(const BackPictureSlot& a, const BackPictureSlot& b) {
+    return SameStoredSlot(a, b) && a.picture == b.picture;
 }
 
 // The plain fields: what a rename, a colour or the symmetry dialog changes.
@@ -146,11 +151,74 @@ History::State History::Capture(const Document& doc, const State* previous, bool
     return s;
 }
 
+bool History::HoldsPicture(const LoadedPicture* picture, size_t last) const {
+    for (size_t i = 0; i <= last && i < states_.size(); ++i)
+        for (const BackPictureSlot& slot : states_[i].backPictures)
+            if (slot.picture.get() == picture) return true;
+    return false;
+}
+
+size_t History::NewPictureBytes(const State& s, size_t last, bool noneKept) const {
+    if (pictures_.bytes == nullptr) return 0;
+    size_t bytes = 0;
+    for (int k = 0; k < kBackSlotCount; ++k) {
+        const LoadedPicture* p = s.backPictures[k].picture.get();
+        if (p == nullptr || (!noneKept && HoldsPicture(p, last))) continue;
+        bool counted = false;
+        for (int j = 0; j < k && !counted; ++j)
+            counted = s.backPictures[j].picture.get() == p;
+        if (!counted) bytes += pictures_.bytes(*p);
+    }
+    return bytes;
+}
+
+void History::SharePictures(Document& doc) const {
+    if (states_.empty() || pictures_.samePixels == nullptr) return;
+    const State& now = states_[present_];
+    for (int k = 0; k < kBackSlotCount; ++k) {
+        std::shared_ptr<LoadedPicture>& p = doc.backPictures[k].picture;
+        if (!p || p == now.backPictures[k].picture || HoldsPicture(p.get(), present_)) continue;
+        // Another copy of pixels already held (a picture loaded again, or the same file in a
+        // second slot) gives way to the held one.
+        const std::shared_ptr<LoadedPicture>* same = nullptr;
+        for (size_t i = 0; i <= present_ && !same; ++i)
+            for (const BackPictureSlot& slot : states_[i].backPictures)
+                if (slot.picture && pictures_.samePixels(*slot.picture, *p)) {
+                    same = &slot.picture;
+                    break;
+                }
+        for (int j = 0; j < k && !same; ++j)
+            if (doc.backPictures[j].picture &&
+                pictures_.samePixels(*doc.backPictures[j].picture, *p)) {
+                same = &doc.backPictures[j].picture;
+            }
+        if (same) p = *same;
+    }
+}
+
+bool History::DiffersFromSaved() const {
+    if (saved_ < 0 || static_cast<size_t>(saved_) >= states_.size()) return true;
+    const State& a = states_[static_cast<size_t>(saved_)];
+    const State& b = states_[present_];
+    if (&a == &b) return false;
+    if (a.currentObject != b.currentObject || a.activePoint != b.activePoint ||
+        a.selectedAnchors != b.selectedAnchors || a.selectedHandles != b.selectedHandles ||
+        a.pictureRatio != b.pictureRatio || a.objects.size() != b.objects.size()) {
+        return true;
+    }
+    for (int k = 0; k < kBackSlotCount; ++k)
+        if (!SameStoredSlot(a.backPictures[k], b.backPictures[k])) return true;
+    for (size_t i = 0; i < a.objects.size(); ++i)
+        if (a.objects[i] != b.objects[i] && !SameObject(*a.objects[i], *b.objects[i])) return true;
+    return false;
+}
+
 void History::Reset(const Document& doc, bool saved) {
     states_.clear();
     bytes_ = 0;
     bool changed = false;
     states_.push_back(Capture(doc, nullptr, &changed));
+    states_.back().ownBytes += NewPictureBytes(states_.back(), 0, true);
     bytes_ = states_.back().ownBytes;
     present_ = 0;
     saved_ = saved ? 0 : -1;
@@ -159,11 +227,12 @@ void History::Reset(const Document& doc, bool saved) {
         generations_.push_back(obj.cacheGeneration);
 }
 
-bool History::Commit(const Document& doc) {
+bool History::Commit(Document& doc) {
     if (states_.empty()) {
         Reset(doc, false);
         return false;
     }
+    SharePictures(doc);
     bool changed = false;
     State next = Capture(doc, &states_[present_], &changed);
     generations_.clear();
@@ -176,6 +245,7 @@ bool History::Commit(const Document& doc) {
         states_.pop_back();
     }
     if (saved_ > static_cast<std::ptrdiff_t>(present_)) saved_ = -1;
+    next.ownBytes += NewPictureBytes(next, present_, false);
     bytes_ += next.ownBytes;
     states_.push_back(std::move(next));
     present_ = states_.size() - 1;
@@ -196,6 +266,19 @@ void History::DropOldest() {
     for (const ObjectRef& o : first.objects) {
         if (!std::binary_search(kept.begin(), kept.end(), o.get()) && o.use_count() == 1)
             freed += ObjectBytes(*o);
+    }
+    // A picture no later state holds goes too (the document may still show it).
+    if (pictures_.bytes != nullptr) {
+        for (int k = 0; k < kBackSlotCount; ++k) {
+            const LoadedPicture* p = first.backPictures[k].picture.get();
+            bool seen = p == nullptr;
+            for (int j = 0; j < k && !seen; ++j)
+                seen = first.backPictures[j].picture.get() == p;
+            for (size_t i = 1; i < states_.size() && !seen; ++i)
+                for (const BackPictureSlot& slot : states_[i].backPictures)
+                    seen = seen || slot.picture.get() == p;
+            if (!seen) freed += pictures_.bytes(*p);
+        }
     }
     // Whatever the first state held that lives on is now the second's own.
     second.ownBytes += first.ownBytes > freed ? first.ownBytes - freed : 0;

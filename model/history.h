@@ -12,6 +12,14 @@
 
 namespace zarni {
 
+// The pictures of the background slots belong to the pictures layer, which tells the history
+// how many bytes one holds and whether two hold the same pixels. Without them a picture costs
+// nothing and only the very same picture is the same.
+struct PictureTraits {
+    size_t (*bytes)(const LoadedPicture&) = nullptr;
+    bool (*samePixels)(const LoadedPicture&, const LoadedPicture&) = nullptr;
+};
+
 class History {
   public:
     static constexpr size_t kDefaultBudgetBytes = size_t{256} << 20;
@@ -23,8 +31,10 @@ class History {
     void Reset(const Document& doc, bool saved = true);
 
     // Records what changed since the last commit as one step. False (and nothing recorded) when
-    // nothing did. Anything that could have been redone is dropped by a new step.
-    bool Commit(const Document& doc);
+    // nothing did. Anything that could have been redone is dropped by a new step. A slot picture
+    // whose pixels equal one the history holds is replaced in the document by that one, so a
+    // picture loaded again is held once and is no change.
+    bool Commit(Document& doc);
 
     bool CanUndo() const { return present_ > 0; }
     bool CanRedo() const { return present_ + 1 < states_.size(); }
@@ -45,8 +55,15 @@ class History {
     void MarkSaved() { saved_ = static_cast<std::ptrdiff_t>(present_); }
     // Whether the present state is the saved one (false once that state was dropped).
     bool AtSavedState() const { return saved_ == static_cast<std::ptrdiff_t>(present_); }
+    // Whether the present state differs from the saved one in what the document file holds
+    // (objects, selection, current object, slot names and placements, the picture ratio): the
+    // change mark. True when no state is saved (a restored copy) or the saved one was dropped.
+    bool DiffersFromSaved() const;
 
-    // Bytes held by the objects the history keeps, the present state's included.
+    void SetPictureTraits(const PictureTraits& traits) { pictures_ = traits; }
+
+    // Bytes held by the objects and slot pictures the history keeps, the present state's
+    // included.
     size_t bytes() const { return bytes_; }
     size_t budget() const { return budget_; }
     void SetBudget(size_t bytes);
@@ -64,12 +81,17 @@ class History {
         std::vector<int32_t> selectedHandles;
         std::array<BackPictureSlot, kBackSlotCount> backPictures{};
         int32_t pictureRatio = 150;
-        size_t ownBytes = 0;  // the objects this state was the first to hold
+        size_t ownBytes = 0;  // the objects and pictures this state was the first to hold
     };
 
     State Capture(const Document& doc, const State* previous, bool* changed) const;
     void Restore(Document& doc, const State& target);
     void DropOldest();
+    // Whether a kept state up to `last` holds the picture.
+    bool HoldsPicture(const LoadedPicture* picture, size_t last) const;
+    // Bytes of the slot pictures of `s` that no kept state up to `last` holds (counted once).
+    size_t NewPictureBytes(const State& s, size_t last, bool noneKept) const;
+    void SharePictures(Document& doc) const;
 
     std::vector<State> states_;
     size_t present_ = 0;
@@ -79,6 +101,7 @@ class History {
     std::vector<uint64_t> generations_;
     size_t bytes_ = 0;
     size_t budget_;
+    PictureTraits pictures_;
 };
 
 // Bytes an object's records take (points, segments, patches, name).

@@ -42,7 +42,20 @@ bool ValidSlot(int slot) {
     return slot >= 0 && slot < kBackSlotCount;
 }
 
+size_t PictureBytes(const LoadedPicture& p) {
+    return sizeof(LoadedPicture) + p.pixels.rgb.size();
+}
+
+bool SamePixels(const LoadedPicture& a, const LoadedPicture& b) {
+    return &a == &b || (a.pixels.width == b.pixels.width && a.pixels.height == b.pixels.height &&
+                        a.pixels.rgb == b.pixels.rgb);
+}
+
 }  // namespace
+
+PictureTraits SlotPictureTraits() {
+    return {&PictureBytes, &SamePixels};
+}
 
 std::shared_ptr<LoadedPicture> ReadBackPicture(const std::string& path, std::string* why) {
     std::optional<BitmapImage> image = ReadBitmapFile(path, why);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/document.h"
+#include "model/history.h"
 #include "formats/bitmap.h"
 
 namespace zarni {
@@ -18,6 +19,9 @@ struct LoadedPicture {
     int32_t width() const { return pixels.width; }
     int32_t height() const { return pixels.height; }
 };
+
+// How the undo history sizes slot pictures and finds a picture it already holds.
+PictureTraits SlotPictureTraits();
 
 // Reads a BMP file into a picture; null with the reader's reason in `why` when it cannot.
 std::shared_ptr<LoadedPicture> ReadBackPicture(const std::string& path, std::string* why);

@@ -1,6 +1,7 @@
 // Path and command-line rules of the File commands.
 #include "rules/file_names.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace zarni {
@@ -127,12 +128,12 @@ std::string AbsoluteArgument(const std::string& argument, const std::string& cur
 }
 
 void HandleCommandLine(const std::vector<std::string>& arguments, const std::string& currentDir,
-                       const std::function<bool()>& modified,
+                       const std::function<bool()>& holdsDocument,
                        const std::function<void(const std::string&)>& open,
                        const std::function<void(const std::vector<std::string>&)>& handOn) {
     for (size_t i = 0; i < arguments.size(); ++i) {
         if (!IsFileArgument(arguments[i])) continue;
-        if (modified()) {
+        if (holdsDocument()) {
             std::vector<std::string> rest;
             for (size_t k = i; k < arguments.size(); ++k) {
                 rest.push_back(IsFileArgument(arguments[k])
@@ -144,6 +145,50 @@ void HandleCommandLine(const std::vector<std::string>& arguments, const std::str
         }
         open(AbsoluteArgument(arguments[i], currentDir));
     }
+}
+
+std::string MessagePath(const std::string& path, size_t columns) {
+    if (columns < 2) columns = 2;
+    std::string out;
+    size_t lineStart = 0;                // in `out`
+    size_t used = 0;                     // columns on the present line
+    size_t breakAt = std::string::npos;  // in `out`, just after the line's last '/'
+    size_t usedAtBreak = 0;
+    for (size_t i = 0; i < path.size();) {
+        const auto c = static_cast<unsigned char>(path[i]);
+        size_t length = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        length = std::min(length, path.size() - i);
+        const size_t width = c < 0x80 ? 1 : 2;
+        if (c == '\n') {
+            out += '\n';
+            lineStart = out.size();
+            used = 0;
+            breakAt = std::string::npos;
+            ++i;
+            continue;
+        }
+        if (used + width > columns) {
+            if (breakAt != std::string::npos && breakAt > lineStart) {
+                out.insert(breakAt, 1, '\n');
+                lineStart = breakAt + 1;
+                used -= usedAtBreak;
+            }
+            if (used + width > columns) {
+                out += '\n';
+                lineStart = out.size();
+                used = 0;
+            }
+            breakAt = std::string::npos;
+        }
+        out.append(path, i, length);
+        used += width;
+        if (c == '/') {
+            breakAt = out.size();
+            usedAtBreak = used;
+        }
+        i += length;
+    }
+    return out;
 }
 
 std::string DocumentCaption(const std::string& caption, const std::string& documentPath,

@@ -14,6 +14,13 @@ namespace zarni {
 // "my.dir/name.zarni". The given extension's letter case wins: "NAME.ZARNI" gives "NAME.zarni".
 std::string ForceExtension(const std::string& path, const std::string& extension);
 
+// A path (or a line naming one) as a message shows it: broken into lines of at most `columns`
+// columns (a character outside ASCII counts two), after a '/' where one falls in the line and
+// never inside a character. A message box does not break a word, and a path is one word: a long
+// one would make the box wider than the screen.
+constexpr size_t kMessagePathColumns = 60;
+std::string MessagePath(const std::string& path, size_t columns = kMessagePathColumns);
+
 // The main window's caption: the program's caption, then the document's file name when it has
 // one, and " *" while the document has unsaved changes; the program's caption alone for a new,
 // unchanged document.
@@ -66,12 +73,13 @@ bool IsFileArgument(const std::string& argument);
 std::string AbsoluteArgument(const std::string& argument, const std::string& currentDir);
 
 // The command-line rule: arguments (the program path not included) are looked at in order;
-// each file argument is opened here with `open` while `modified()` is false; the first file
-// argument met while it is true is handed, with every argument after it, to one new instance
+// each file argument is opened here with `open` while `holdsDocument()` is false (the window
+// holds nothing yet: a file that could not be read leaves it so); the first file argument met
+// while it is true is handed, with every argument after it, to one new instance
 // through `handOn`, and the walk stops. Options are skipped. File arguments are passed on in
 // their absolute form, so the new instance finds them whatever its folder.
 void HandleCommandLine(const std::vector<std::string>& arguments, const std::string& currentDir,
-                       const std::function<bool()>& modified,
+                       const std::function<bool()>& holdsDocument,
                        const std::function<void(const std::string&)>& open,
                        const std::function<void(const std::vector<std::string>&)>& handOn);
 

@@ -1,6 +1,7 @@
 // The preferences sheet's pages without a display: the values they open with and what OK does.
 #include "rules/preferences_rules.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "formats/settings_file.h"
@@ -35,6 +36,20 @@ ViewPageValues ViewPageFrom(const Settings& s) {
     return v;
 }
 
+ViewPageValues HeldViewPage(ViewPageValues v) {
+    auto held = [](uint32_t value, int32_t low, int32_t high) {
+        return std::clamp(value, static_cast<uint32_t>(low), static_cast<uint32_t>(high));
+    };
+    v.altitudeTenths = held(v.altitudeTenths, kMinAltitudeTenths, kMaxLengthTenths);
+    v.fovy = held(v.fovy, kMinFovy, kMaxFovy);
+    v.axesSizeTenths = held(v.axesSizeTenths, 0, kMaxLengthTenths);
+    return v;
+}
+
+int32_t HeldPictureRatio(uint32_t typed) {
+    return static_cast<int32_t>(std::clamp<uint32_t>(typed, kMinPictureRatio, kMaxPictureRatio));
+}
+
 BackPicturePageValues BackPicturePageFrom(const EditSwitches& sw) {
     return {sw.backPictureVisible != 0};
 }
@@ -65,10 +80,13 @@ PreferenceOutcome ApplyPreferences(const PreferencePages& pages, const Preferenc
         s.wireColor = ColorFromValue(v.colors[kPrefWire]);
         s.handleColor = ColorFromValue(v.colors[kPrefHandle]);
         s.otherObjectColor = ColorFromValue(v.colors[kPrefOtherObject]);
-        s.defaultAltitude = LengthOfTenths(v.altitudeTenths);
-        s.fovy = static_cast<float>(v.fovy);
+        // Typed numbers are held to the ranges the settings file is read with, so what OK
+        // applies is what the next start reads back.
+        const ViewPageValues held = HeldViewPage(v);
+        s.defaultAltitude = LengthOfTenths(held.altitudeTenths);
+        s.fovy = static_cast<float>(held.fovy);
         to.fovyInUse = s.fovy;
-        s.axesSize = LengthOfTenths(v.axesSizeTenths);
+        s.axesSize = LengthOfTenths(held.axesSizeTenths);
         s.synchronize = v.synchronize ? 1 : 0;
         out.written = SaveViewSettings(s, path) && out.written;
     }

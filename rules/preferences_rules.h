@@ -37,6 +37,14 @@ struct ViewPageValues {
     bool synchronize = false;
 };
 ViewPageValues ViewPageFrom(const Settings& settings);
+// The values held to the ranges the settings file is read with: altitude 1..9999999 tenths,
+// field of view 1..179 degrees, axes size 0..9999999 tenths.
+ViewPageValues HeldViewPage(ViewPageValues values);
+
+// The picture ratio box's range; a typed number outside it is taken as its nearest end.
+constexpr uint32_t kMinPictureRatio = 32;
+constexpr uint32_t kMaxPictureRatio = 1000;
+int32_t HeldPictureRatio(uint32_t typed);
 
 // The background-picture page's own value; its slots and ratio act at once, not on OK.
 struct BackPicturePageValues {
@@ -77,9 +85,9 @@ struct PreferenceOutcome {
 
 // OK: applies the shown pages in page order and writes their keys to `path`. The view page
 // sets the four colours, the default altitude (used when a camera is reset), the field of view
-// (in use from the next redraw), the axes size and the synchronised redraw; the picture page
-// sets and writes "BackPicture"/"Visible"; the control page "Control"/"Flags". Applying the
-// picture or the control page ends with DocumentChanged.
+// (in use from the next redraw), the axes size (each held as HeldViewPage holds it) and the
+// synchronised redraw; the picture page sets and writes "BackPicture"/"Visible"; the control page
+// "Control"/"Flags". Applying the picture or the control page ends with DocumentChanged.
 PreferenceOutcome ApplyPreferences(const PreferencePages& pages, const PreferenceTargets& to,
                                    const std::string& path);
 

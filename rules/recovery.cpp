@@ -11,8 +11,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/file_io.h"
 #include "formats/native_file.h"
+#include "platform/file_io.h"
 
 namespace zarni {
 
@@ -65,6 +65,10 @@ int64_t RecoveryPid(const std::string& fileName) {
         !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return -1;
     return std::strtoll(digits.c_str(), nullptr, 10);
+}
+
+std::string RecoveredPicturesBeside(const RecoveryCopy& copy) {
+    return copy.documentPath.empty() ? copy.file : copy.documentPath;
 }
 
 bool ProgramRunning(int64_t pid) {

@@ -33,6 +33,11 @@ struct RecoveryCopy {
     int64_t modifiedTime = 0;  // seconds since the epoch
 };
 
+// Where a restored copy's background pictures are looked for when their stored paths are gone:
+// beside the document it was made from, as when that document is opened (beside the copy only
+// for a document that never had a file).
+std::string RecoveredPicturesBeside(const RecoveryCopy& copy);
+
 // The copies in `folder` whose writer is not running (as `running` tells), newest first.
 std::vector<RecoveryCopy> OrphanedRecoveries(const std::string& folder,
                                              const std::function<bool(int64_t)>& running);

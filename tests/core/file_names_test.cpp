@@ -149,5 +149,42 @@ TEST(DocumentCaption, NamesTheFileAndMarksUnsavedChanges) {
     EXPECT_EQ(DocumentCaption(base, "/home/u/vase.zarni", true), base + " - vase.zarni *");
 }
 
+TEST(MessagePath, LongPathsAreBrokenIntoShortLinesWithNothingLostOrCut) {
+    const std::string folder = "/home/user/a-folder-name-that-goes-on-and-on/";
+    std::string longPath = folder;
+    while (longPath.size() < 279)
+        longPath += "sub-folder-" + std::to_string(longPath.size()) + "/";
+    longPath += "picture.bmp";
+    const std::string japanese =
+        "/home/user/模型/" + std::string(40, 'x') + "/花瓶花瓶花瓶花瓶花瓶花瓶.bmp";
+    const std::string noSlash(150, 'n');
+    for (const std::string& path :
+         {longPath, japanese, noSlash, std::string("/short/name.zarni")}) {
+        SCOPED_TRACE(path);
+        const std::string shown = MessagePath(path);
+        std::string joined;
+        size_t start = 0;
+        for (;;) {
+            const size_t end = shown.find('\n', start);
+            const std::string line = shown.substr(start, end - start);
+            size_t columns = 0;
+            for (unsigned char c : line)
+                columns += c < 0x80 ? 1 : (c & 0xC0) == 0xC0 ? 2 : 0;
+            EXPECT_LE(columns, kMessagePathColumns) << line;
+            // A line never starts inside a character.
+            EXPECT_TRUE(line.empty() || (static_cast<unsigned char>(line[0]) & 0xC0) != 0x80);
+            // Breaks fall after a '/' when the line has one.
+            if (end != std::string::npos && line.find('/') != std::string::npos) {
+                EXPECT_EQ(line.back(), '/') << line;
+            }
+            joined += line;
+            if (end == std::string::npos) break;
+            start = end + 1;
+        }
+        EXPECT_EQ(joined, path);
+    }
+    EXPECT_EQ(MessagePath("/short/name.zarni"), "/short/name.zarni");
+}
+
 }  // namespace
 }  // namespace zarni

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "bmp_writer.h"
 #include "model/history.h"
 #include "model/invariants.h"
 #include "ops/clipboard.h"
@@ -15,6 +16,8 @@
 #include "ops/handles.h"
 #include "ops/mirror.h"
 #include "ops/primitives.h"
+#include "rules/back_picture.h"
+#include "temp_folder.h"
 #include "view/axis_edit.h"
 #include "view/selection.h"
 
@@ -183,6 +186,69 @@ TEST(History, StepsShareTheObjectsTheyDidNotTouchAndTheBudgetDropsTheOldest) {
     EXPECT_FLOAT_EQ(doc.objects[3].points[7].y, 0.0f);
     EXPECT_FLOAT_EQ(doc.objects[2].points[7].y, 1.0f) << "the oldest steps are gone";
     EXPECT_FALSE(history.AtSavedState()) << "the saved state was dropped";
+}
+
+TEST(History, TheChangeMarkIsWhetherTheFileContentDiffersFromTheSavedState) {
+    Document doc = NewDocument();
+    EditSwitches sw;
+    AddCircle4(doc, sw);
+    History history;
+    history.Reset(doc);  // as opened: equal to its file
+    EXPECT_FALSE(history.DiffersFromSaved());
+    // A rename that no command announced is a change all the same.
+    doc.objects[0].name = "renamed";
+    ASSERT_TRUE(history.Commit(doc));
+    EXPECT_TRUE(history.DiffersFromSaved());
+    // Steps that come back to the saved content leave nothing to save.
+    doc.objects[0].name = "OBJ_001";
+    ASSERT_TRUE(history.Commit(doc));
+    EXPECT_FALSE(history.AtSavedState());
+    EXPECT_FALSE(history.DiffersFromSaved());
+    doc.backPictures[kBackTop].position.x = 2.0f;
+    ASSERT_TRUE(history.Commit(doc));
+    EXPECT_TRUE(history.DiffersFromSaved()) << "slot placements are saved";
+    history.MarkSaved();
+    EXPECT_FALSE(history.DiffersFromSaved());
+    // A restored copy has no saved state at all.
+    history.Reset(doc, false);
+    EXPECT_TRUE(history.DiffersFromSaved());
+}
+
+TEST(History, PicturesLoadedAgainAreHeldOnceAndCountInTheBudget) {
+    using namespace testing_files;
+    TempFolder folder;
+    const std::string a = folder.File("a.bmp"), b = folder.File("b.bmp");
+    WriteQuarterBmp(a, 200, 100);
+    WriteQuarterBmp(b, 100, 200);  // other pixels, as many bytes
+    Document doc = NewDocument();
+    History history;
+    history.SetPictureTraits(SlotPictureTraits());
+    history.Reset(doc);
+    const size_t empty = history.bytes();
+    ASSERT_TRUE(LoadSlotPicture(doc, kBackFront, a, nullptr));
+    ASSERT_TRUE(history.Commit(doc));
+    const size_t picture = history.bytes() - empty;
+    EXPECT_GE(picture, 200u * 100u * 3u);
+    const LoadedPicture* held = doc.backPictures[kBackFront].picture.get();
+    for (int reload = 0; reload < 4; ++reload) {
+        ASSERT_TRUE(LoadSlotPicture(doc, kBackFront, a, nullptr));
+        EXPECT_FALSE(history.Commit(doc)) << "the same picture again is no change";
+        EXPECT_EQ(doc.backPictures[kBackFront].picture.get(), held);
+    }
+    ASSERT_TRUE(LoadSlotPicture(doc, kBackTop, a, nullptr));  // the same file in a second slot
+    ASSERT_TRUE(history.Commit(doc));
+    EXPECT_EQ(doc.backPictures[kBackTop].picture.get(), held);
+    EXPECT_EQ(history.bytes(), empty + picture);
+    // Another picture costs its own bytes, and the budget counts them.
+    ASSERT_TRUE(LoadSlotPicture(doc, kBackFront, b, nullptr));
+    ASSERT_TRUE(history.Commit(doc));
+    EXPECT_EQ(history.bytes(), empty + 2 * picture);
+    ClearSlotPicture(doc, kBackTop);
+    ASSERT_TRUE(history.Commit(doc));
+    // The steps that held a go; b, which the present state shows, stays counted.
+    history.SetBudget(empty + picture + picture / 2);
+    EXPECT_EQ(history.bytes(), empty + picture);
+    EXPECT_EQ(history.stateCount(), 1u);
 }
 
 }  // namespace

@@ -4,11 +4,11 @@
 
 #include <string>
 
+#include "formats/settings_file.h"
 #include "model/document.h"
 #include "model/settings.h"
 #include "platform/profile.h"
 #include "rules/preferences_rules.h"
-#include "formats/settings_file.h"
 #include "tests/core/temp_folder.h"
 
 namespace zarni {
@@ -80,7 +80,7 @@ TEST_F(PreferenceApply, OkWithOnlyTheViewPageWritesItsKeysAndNothingElse) {
     pages.view = ViewPageFrom(settings);
     pages.view->colors[kPrefHandle] = 0x0000FF;  // red
     pages.view->altitudeTenths = 87;
-    pages.view->fovy = 200;  // outside the up-down's range, used as typed
+    pages.view->fovy = 200;  // outside the range: held to 179, as the next start would
     pages.view->axesSizeTenths = 25;
     pages.view->synchronize = false;
 
@@ -90,19 +90,47 @@ TEST_F(PreferenceApply, OkWithOnlyTheViewPageWritesItsKeysAndNothingElse) {
     EXPECT_FALSE(doc.modified);
     EXPECT_EQ(Get(ini),
               "[Control]\nFlags=4\n\n[View]\nBackColor=2965282\nWireColor=10718537\n"
-              "HandleColor=255\nOtherObjectColor=3700329\nDefaultAltitude=87\nFovy=200\n"
+              "HandleColor=255\nOtherObjectColor=3700329\nDefaultAltitude=87\nFovy=179\n"
               "AxesSize=25\nfSynchronize=0\n");
     EXPECT_EQ(settings.handleColor, ColorFromValue(255));
     EXPECT_EQ(settings.backColorRGBA[3], 1.0f);
     EXPECT_EQ(settings.defaultAltitude, LengthOfTenths(87));
     EXPECT_EQ(settings.axesSize, 2.5f);
     EXPECT_EQ(settings.synchronize, 0);
-    EXPECT_EQ(fovyInUse, 200.0f);
+    EXPECT_EQ(fovyInUse, 179.0f);
     EXPECT_EQ(settings.controlFlags, 0);  // the control page was not shown
 
     // The next opening shows what was typed, and so does the next start-up.
     EXPECT_EQ(ViewPageFrom(settings).altitudeTenths, 87u);
     EXPECT_EQ(ViewPageFrom(LoadSettings(ini)).altitudeTenths, 87u);
+}
+
+TEST_F(PreferenceApply, TypedNumbersAreHeldToTheRangesTheSettingsAreReadWith) {
+    struct Case {
+        uint32_t altitude, fovy, axes;
+        float heldAltitude, heldFovy, heldAxes;
+    };
+    for (const Case& c : {Case{0, 0, 0, 0.1f, 1.0f, 0.0f}, Case{1, 1, 1, 0.1f, 1.0f, 0.1f},
+                          Case{4294967295u, 4294967295u, 4294967295u, 999999.9f, 179.0f, 999999.9f},
+                          Case{90, 179, 10, 9.0f, 179.0f, 1.0f}}) {
+        SCOPED_TRACE(c.fovy);
+        PreferencePages pages;
+        pages.view = ViewPageFrom(settings);
+        pages.view->altitudeTenths = c.altitude;
+        pages.view->fovy = c.fovy;
+        pages.view->axesSizeTenths = c.axes;
+        ApplyPreferences(pages, Targets(), ini);
+        EXPECT_FLOAT_EQ(settings.defaultAltitude, c.heldAltitude);
+        EXPECT_EQ(settings.fovy, c.heldFovy);
+        EXPECT_EQ(fovyInUse, c.heldFovy);
+        EXPECT_FLOAT_EQ(settings.axesSize, c.heldAxes);
+        EXPECT_TRUE(SettingsInRange(settings));
+        // What was stored reads back as what is in use.
+        EXPECT_EQ(LoadSettings(ini).fovy, c.heldFovy);
+    }
+    EXPECT_EQ(HeldPictureRatio(0), 32);
+    EXPECT_EQ(HeldPictureRatio(150), 150);
+    EXPECT_EQ(HeldPictureRatio(4294967295u), 1000);
 }
 
 TEST_F(PreferenceApply, ThePictureAndControlPagesApplyOnlyWhenShown) {
