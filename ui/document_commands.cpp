@@ -6,6 +6,7 @@
 #include <wx/filename.h>
 #include <wx/msgdlg.h>
 
+#include <functional>
 #include <new>
 
 #include "formats/native_file.h"
@@ -61,19 +62,41 @@ void NewInstance() {
     if (app.startInstance) app.startInstance({});
 }
 
-bool SaveFileDialog(wxWindow* owner, const std::vector<FileFilter>& filters) {
+bool SaveFileDialog(wxWindow* owner, const std::vector<FileFilter>& filters,
+                    const std::string& offered,
+                    const std::function<std::string(int storedIndex)>& extensionFor) {
     FileDialogState& state = App().fileDialog;
     if (state.startDir.empty()) state.startDir = wxGetCwd().utf8_string();
-    FileDialog dialog(owner, wxString::FromUTF8("ファイルの保存"),
-                      wxString::FromUTF8(state.startDir), wxString(),
-                      wxString::FromUTF8(WildcardFor(filters)), wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
-    if (!state.fileName.empty()) dialog.SetPath(wxString::FromUTF8(state.fileName));
-    dialog.SetFilterIndex(DialogIndexFor(state.filterIndex, static_cast<int>(filters.size())));
-    const int result = dialog.ShowModal();
-    state.filterIndex = StoredIndexFor(dialog.GetFilterIndex());
-    if (result != wxID_OK) return false;
-    state.fileName = dialog.GetPath().utf8_string();
-    return !state.fileName.empty();
+    std::string path = offered;
+    std::string folder = state.startDir;
+    if (!state.fileName.empty())
+        folder = wxFileName(wxString::FromUTF8(state.fileName)).GetPath().utf8_string();
+    for (;;) {
+        // The toolkit's own question would ask about the name as typed, before its extension
+        // is forced; the question comes below, about the file that would be written.
+        FileDialog dialog(owner, wxString::FromUTF8("ファイルの保存"), wxString::FromUTF8(folder),
+                          wxString(), wxString::FromUTF8(WildcardFor(filters)), wxFD_SAVE);
+        if (!path.empty()) dialog.SetPath(wxString::FromUTF8(path));
+        dialog.SetFilterIndex(DialogIndexFor(state.filterIndex, static_cast<int>(filters.size())));
+        const int result = dialog.ShowModal();
+        state.filterIndex = StoredIndexFor(dialog.GetFilterIndex());
+        if (result != wxID_OK) return false;
+        const std::string extension = extensionFor(state.filterIndex);
+        const std::string typed = dialog.GetPath().utf8_string();
+        if (extension.empty() || typed.empty()) return false;
+        path = ForceExtension(typed, extension);
+        folder = wxFileName(wxString::FromUTF8(path)).GetPath().utf8_string();
+        if (wxFileName::Exists(wxString::FromUTF8(path))) {
+            wxMessageDialog question(
+                owner,
+                wxString::FromUTF8(MessagePath(path) + "\nは既にあります。\n置き換えますか?"),
+                wxString::FromUTF8("上書きの確認"), wxYES_NO | wxNO_DEFAULT | wxICON_EXCLAMATION);
+            // No goes back to the dialog with the name it would have written.
+            if (question.ShowModal() != wxID_YES) continue;
+        }
+        state.fileName = path;
+        return true;
+    }
 }
 
 bool WindowUntouched() {
@@ -143,44 +166,51 @@ bool SaveCommand(wxWindow* owner) {
     std::string why;
     const int result = WriteDocumentFile(app.doc, app.documentPath, &why);
     if (result != kFileOk) {
-        ReportError(
-            owner,
-            "ファイルを保存できませんでした。\n" + app.documentPath + "\n" + Reason(why, result),
-            "ファイルの保存");
+        ReportError(owner,
+                    "ファイルを保存できませんでした。\n" + MessagePath(app.documentPath) + "\n" +
+                        Reason(why, result),
+                    "ファイルの保存");
         return false;
     }
-    app.doc.modified = false;
+    // The file holds the document as it is now, changes not yet recorded included.
+    app.history.Commit(app.doc);
     app.history.MarkSaved();
+    app.doc.modified = false;
     return true;
 }
 
 bool SaveAsCommand(wxWindow* owner) {
     AppState& app = App();
-    if (!SaveFileDialog(owner, SaveAsFilters())) return false;
-    if (app.fileDialog.filterIndex != 1) return false;
-    app.fileDialog.fileName = ForceExtension(app.fileDialog.fileName, "zarni");
+    // The document's own name is offered, or none; never the last name of another dialog.
+    if (!SaveFileDialog(owner, SaveAsFilters(), app.documentPath,
+                        [](int index) { return std::string(index == 1 ? "zarni" : ""); })) {
+        return false;
+    }
     StoreCameraMemories(app.cameras, app.doc);
     std::string why;
     const int result = WriteDocumentFile(app.doc, app.fileDialog.fileName, &why);
     if (result != kFileOk) {
         ReportError(owner,
-                    "ファイルを保存できませんでした。\n" + app.fileDialog.fileName + "\n" +
-                        Reason(why, result),
+                    "ファイルを保存できませんでした。\n" + MessagePath(app.fileDialog.fileName) +
+                        "\n" + Reason(why, result),
                     "ファイルの保存");
         return false;
     }
+    app.history.Commit(app.doc);
+    app.history.MarkSaved();
     app.doc.modified = false;
     app.documentPath = app.fileDialog.fileName;
-    app.history.MarkSaved();
     return true;
 }
 
 void ExportCommand(wxWindow* owner) {
     AppState& app = App();
-    if (!SaveFileDialog(owner, ExportFilters())) return;
+    if (!SaveFileDialog(owner, ExportFilters(), app.fileDialog.fileName, [](int index) {
+            return std::string(ExportExtension(ExportKindFor(index)));
+        })) {
+        return;
+    }
     const ExportKind kind = ExportKindFor(app.fileDialog.filterIndex);
-    if (kind == ExportKind::None) return;
-    app.fileDialog.fileName = ForceExtension(app.fileDialog.fileName, ExportExtension(kind));
     const std::string& path = app.fileDialog.fileName;
     std::string why;
     int result = 0;
@@ -212,7 +242,8 @@ void ExportCommand(wxWindow* owner) {
     }
     if (result != 0) {
         ReportError(owner,
-                    "ファイルを書き出せませんでした。\n" + app.fileDialog.fileName + "\n" + why,
+                    "ファイルを書き出せませんでした。\n" + MessagePath(app.fileDialog.fileName) +
+                        "\n" + why,
                     "エクスポート");
     }
 }
@@ -232,13 +263,14 @@ bool ConfirmExit(wxWindow* owner) {
     }
 }
 
-bool OpenCommandLineFile(wxWindow* owner, const std::string& path) {
+bool OpenCommandLineFile(wxWindow* owner, const std::string& path,
+                         const std::string& picturesBeside) {
     AppState& app = App();
     std::string why;
     const int result = ReadDocumentFile(app.doc, app.sw, app.clipboard, path, {}, &why);
     if (result != kFileOk) {
         const std::string text =
-            "ファイルを読み込めませんでした。\n" + path + "\n" + Reason(why, result);
+            "ファイルを読み込めませんでした。\n" + MessagePath(path) + "\n" + Reason(why, result);
         // Shown once the main window is up, not in the middle of start-up.
         owner->CallAfter([owner, text] { ReportError(owner, text, "ファイルの読み込み"); });
         return false;
@@ -246,20 +278,22 @@ bool OpenCommandLineFile(wxWindow* owner, const std::string& path) {
     app.cameras = CameraMemoriesFromDocument(app.doc);
     // A picture that cannot be loaded keeps its slot's name, so saving loses nothing; the
     // missing ones are reported together.
-    const std::vector<std::string> missing = LoadDocumentPictures(app.doc, path);
+    const std::vector<std::string> missing =
+        LoadDocumentPictures(app.doc, picturesBeside.empty() ? path : picturesBeside);
     if (!missing.empty()) {
         std::string text = "次の背景画像を読み込めませんでした。";
         for (const std::string& line : missing)
-            text += "\n" + line;
+            text += "\n" + MessagePath(line);
         owner->CallAfter([owner, text] { ReportError(owner, text, "背景画像の読み込み"); });
     }
     ClearPointSelection(app.doc);
     RedrawAllViews();
     RedrawPalette();
     DocumentChanged(app.doc, app.sw);
-    // The opened document is where undo starts; it counts as a change, as it always did.
+    // The opened document equals its file: undo starts here, and nothing is changed yet.
+    app.doc.modified = false;
     app.documentPath = path;
-    app.history.Reset(app.doc, false);
+    app.history.Reset(app.doc, true);
     return true;
 }
 
@@ -286,7 +320,7 @@ int AppendDroppedFiles(wxWindow* owner, const std::vector<std::string>& paths) {
                 ++appended;
                 lastWasDrawing = true;
             } else {
-                failures += "\n" + path + ": " + why;
+                failures += "\n" + MessagePath(path + ": " + why);
             }
             continue;
         }
@@ -295,7 +329,7 @@ int AppendDroppedFiles(wxWindow* owner, const std::vector<std::string>& paths) {
             ++appended;
             lastWasDrawing = false;
         } else {
-            failures += "\n" + path + ": " + Reason(why, result);
+            failures += "\n" + MessagePath(path + ": " + Reason(why, result));
         }
     }
     if (appended > 0) {

@@ -2,6 +2,7 @@
 // two ways documents come in: the command line and dropped files.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,9 +15,15 @@ namespace zarni {
 // Starts a second instance of the program with its own empty document.
 void NewInstance();
 
-// The shared save dialog with `filters`; true when a file name was confirmed, which is then in
-// App().fileDialog.fileName. The filter index is stored whether or not it was confirmed.
-bool SaveFileDialog(wxWindow* owner, const std::vector<FileFilter>& filters);
+// The shared save dialog with `filters`, offering the path `offered` (or no name, in the folder
+// of the last path). The name typed takes the extension `extensionFor` gives for the chosen
+// filter (none: the dialog counts as cancelled) before anything else; an existing file of that
+// name is replaced only when "上書きの確認" is answered Yes (No shows the dialog again). True
+// when a name was confirmed, which is then in App().fileDialog.fileName. The filter index is
+// stored whether or not it was confirmed.
+bool SaveFileDialog(wxWindow* owner, const std::vector<FileFilter>& filters,
+                    const std::string& offered,
+                    const std::function<std::string(int storedIndex)>& extensionFor);
 
 // Save As: true when the document was written (then `modified` is clear). A cancelled
 // dialog or a failed write (reported in a message box) leaves `modified` as it was.
@@ -53,8 +60,11 @@ void ExportCommand(wxWindow* owner);
 bool ConfirmExit(wxWindow* owner);
 
 // Reads the file given on the command line; a file that cannot be read is reported and
-// leaves the document as it was. Returns whether it was read.
-bool OpenCommandLineFile(wxWindow* owner, const std::string& path);
+// leaves the document as it was. The document read equals its file: not modified, and undo
+// starts there. Missing background pictures are looked for beside `picturesBeside` (the file
+// read when empty). Returns whether it was read.
+bool OpenCommandLineFile(wxWindow* owner, const std::string& path,
+                         const std::string& picturesBeside = {});
 
 // Appends each dropped file in order, then clears the selection and marks the document
 // changed when at least one was appended. An SVG drawing (by its extension) becomes one new

@@ -20,6 +20,7 @@
 #include "resources/ids.h"
 #include "ui/main_menu.h"
 #include "ui/app_state.h"
+#include "rules/back_picture.h"
 #include "rules/file_names.h"
 #include "ui/document_commands.h"
 #include "ui/key_filter.h"
@@ -131,6 +132,7 @@ void MainFrame::FinishStartUp() {
     RecomputePivot(app.doc, app.sw);
     app.doc.modified = false;
     app.documentPath.clear();
+    app.history.SetPictureTraits(SlotPictureTraits());
     app.history.Reset(app.doc);
     recovery_ = std::make_unique<RecoveryKeeper>(this);
     InstallKeyFilter(this);
@@ -199,6 +201,8 @@ void MainFrame::CommitHistory() {
 #ifdef ZARNI_CHECK_INVARIANTS
         if (stepped) CheckDocumentInvariants(app.doc, "a step");
 #endif
+        // The change mark is what the history says, whichever command made the change.
+        app.doc.modified = app.history.DiffersFromSaved();
     }
     UpdateHistoryState();
 }
@@ -227,7 +231,7 @@ void MainFrame::UndoStep(bool redo) {
     CheckDocumentInvariants(app.doc, redo ? "a redo" : "an undo");
 #endif
     RecomputePivot(app.doc, app.sw);
-    app.doc.modified = !app.history.AtSavedState();
+    app.doc.modified = app.history.DiffersFromSaved();
     RedrawAllViews();
     RedrawPalette();
     UpdateHistoryState();
@@ -245,6 +249,8 @@ void MainFrame::OnClose(wxCloseEvent& event) {
         Destroy();
         return;
     }
+    // The close box asks about whatever changed since the last step, as Exit does.
+    CommitHistory();
     if (!ExitRoutine()) {
         if (event.CanVeto()) {
             event.Veto();
@@ -317,7 +323,7 @@ void MainFrame::CommandFailed() {
     if (!closing_ && views_ && views_->dragState() == 0 && !(palette_ && palette_->Dragging())) {
         try {
             app.history.Revert(app.doc);
-            app.doc.modified = !app.history.AtSavedState();
+            app.doc.modified = app.history.DiffersFromSaved();
             RecomputePivot(app.doc, app.sw);
             text += "\n文書は操作の前の状態に戻しました。";
         } catch (...) {

@@ -20,6 +20,7 @@
 #include "ui/picture_dialog.h"
 #include "ui/app_state.h"
 #include "ui/back_pictures.h"
+#include "rules/file_names.h"
 #include "rules/shape_settings.h"
 #include "ui/palette_strip.h"
 #include "ui/ui_font.h"
@@ -261,7 +262,8 @@ void PreferenceSheet::Browse(int slot) {
     RedrawAllViews();
     if (!loaded) {
         Report(this,
-               UiText("画像を読み込めませんでした。\n") + wxString::FromUTF8(*path) + "\n" +
+               UiText("画像を読み込めませんでした。\n") + wxString::FromUTF8(MessagePath(*path)) +
+                   "\n" +
                    wxString::FromUTF8(why),
                "BackPicture");
     }
@@ -279,7 +281,7 @@ void PreferenceSheet::Clear(int slot) {
 
 void PreferenceSheet::RatioTyped() {
     AppState& app = App();
-    const int32_t ratio = static_cast<int32_t>(BoxNumber(ratio_));
+    const int32_t ratio = HeldPictureRatio(BoxNumber(ratio_));
     if (ratio == app.doc.pictureRatio) return;
     app.doc.pictureRatio = ratio;
     DocumentChanged(app.doc, app.sw);
@@ -318,7 +320,9 @@ void ShowPreferences(wxWindow* owner) {
     }
     if (outcome.documentChanged) RedrawPalette();
     if (!outcome.written) {
-        Report(owner, UiText("設定を保存できませんでした\n") + wxString::FromUTF8(app.settingsPath),
+        Report(owner,
+               UiText("設定を保存できませんでした\n") +
+                   wxString::FromUTF8(MessagePath(app.settingsPath)),
                "Preference");
     }
 }

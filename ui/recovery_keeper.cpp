@@ -9,8 +9,9 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "ui/app_state.h"
+#include "rules/file_names.h"
 #include "rules/recovery.h"
+#include "ui/app_state.h"
 #include "ui/document_commands.h"
 #include "ui/key_filter.h"
 #include "ui/palette_strip.h"
@@ -67,7 +68,8 @@ void RecoveryKeeper::OfferLeftCopies() {
         char when[64] = "";
         const std::time_t t = static_cast<std::time_t>(copy.modifiedTime);
         std::strftime(when, sizeof when, "%Y-%m-%d %H:%M", std::localtime(&t));
-        const std::string name = copy.documentPath.empty() ? "(新しい文書)" : copy.documentPath;
+        const std::string name =
+            copy.documentPath.empty() ? "(新しい文書)" : MessagePath(copy.documentPath);
         wxMessageDialog question(
             owner_,
             wxString::FromUTF8("前回終了しなかったときの変更が残っています。\n" + name + "\n" +
@@ -77,7 +79,8 @@ void RecoveryKeeper::OfferLeftCopies() {
             RemoveRecovery(copy.file);
             continue;
         }
-        if (!OpenCommandLineFile(owner_, copy.file)) continue;  // reported; the copy stays
+        // reported; the copy stays
+        if (!OpenCommandLineFile(owner_, copy.file, RecoveredPicturesBeside(copy))) continue;
         app.documentPath = copy.documentPath;
         app.doc.modified = true;
         app.history.Reset(app.doc, false);

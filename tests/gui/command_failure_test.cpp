@@ -91,6 +91,12 @@ class AnswerSave : public wxExpectModalBase<wxFileDialog, AnswerSave> {
     std::string path_;
 };
 
+// "上書きの確認" answered Yes: the file exists.
+AnswerDialog<wxMessageDialog> ReplaceYes() {
+    return AnswerDialog<wxMessageDialog>(
+        [](wxMessageDialog*) { return static_cast<int>(wxID_YES); });
+}
+
 std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream s;
@@ -112,13 +118,14 @@ TEST_F(CommandFailure, ASaveThatFailsAtTheDiskKeepsTheOldFileAndTheMark) {
         faults.failRename = point == 2;
         SetWriteFaultsForTesting(faults);
         wxString notice;
-        wxTEST_DIALOG(Command(frame, kCmdSaveAs), AnswerSave(path), ExpectNotice(&notice));
+        wxTEST_DIALOG(Command(frame, kCmdSaveAs), AnswerSave(path), ReplaceYes(),
+                      ExpectNotice(&notice));
         EXPECT_TRUE(Contains(notice, path.c_str())) << notice.utf8_string();
         EXPECT_EQ(ReadAll(path), "old contents") << point;
         EXPECT_TRUE(app.doc.modified) << point;
     }
     SetWriteFaultsForTesting({});
-    wxTEST_DIALOG(Command(frame, kCmdSaveAs), AnswerSave(path));
+    wxTEST_DIALOG(Command(frame, kCmdSaveAs), AnswerSave(path), ReplaceYes());
     EXPECT_FALSE(app.doc.modified);
     EXPECT_EQ(ReadAll(path), DocumentBytes(app.doc));
 }

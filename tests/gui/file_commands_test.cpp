@@ -1,17 +1,22 @@
 // Save As, Export and Exit through their dialogs, the command line and dropped files, each
 // with the document state and the files it leaves behind.
+#include <gtk/gtk.h>
 #include <wx/dnd.h>
 #include <wx/filedlg.h>
 #include <wx/msgdlg.h>
+#include <wx/timer.h>
+#include <wx/uiaction.h>
 
 #include <fstream>
 #include <sstream>
 
-#include "gui_fixture.h"
 #include "formats/gltf_export.h"
 #include "formats/pov_export.h"
 #include "formats/stl_export.h"
+#include "gui_fixture.h"
 #include "resources/ids.h"
+#include "tests/core/bmp_writer.h"
+#include "ui/picture_dialog.h"
 #include "ui/views.h"
 
 namespace zarni {
@@ -41,7 +46,8 @@ class ExpectSave : public wxExpectModalBase<wxFileDialog, ExpectSave> {
         if (shownPath_) *shownPath_ = dialog->GetPath();
         if (shownFilter_) *shownFilter_ = dialog->GetFilterIndex();
         if (shownWildcard_) *shownWildcard_ = dialog->GetWildcard();
-        EXPECT_TRUE(dialog->HasFlag(wxFD_OVERWRITE_PROMPT));
+        // The question comes once the extension is forced, about the file that is written.
+        EXPECT_FALSE(dialog->HasFlag(wxFD_OVERWRITE_PROMPT));
         dialog->SetPath(wxString::FromUTF8(path_));
         dialog->SetFilterIndex(filter_);
         return wxID_OK;
@@ -103,16 +109,16 @@ TEST_F(FileCommands, SaveAsForcesTheExtensionWritesTheDocumentAndPrefillsTheNext
     EXPECT_FLOAT_EQ(back.view.orthoAltitude[kViewTop], 4.5f);
     EXPECT_FLOAT_EQ(back.view.orthoPan[kViewFront].y, -0.5f);
 
-    // The next dialog opens on the last path.
-    wxString shown;
-    wxTEST_DIALOG(Command(frame, kCmdSaveAs), ExpectSave(saved, 0, &shown));
+    // The next dialog opens on the document's own path; saving over it asks first.
+    wxString shown, caption, text;
+    wxTEST_DIALOG(Command(frame, kCmdSaveAs), ExpectSave(saved, 0, &shown),
+                  ExpectMessage(wxID_YES, &caption, &text));
     EXPECT_EQ(shown.utf8_string(), saved);
 }
 
 TEST_F(FileCommands, ExportWritesSceneOrIncludeAndSharesTheFilterIndex) {
     MainFrame* frame = Start();
     Command(frame, kCmdSphere);
-    App().doc.modified = false;
 
     wxString wildcard;
     int shownFilter = -1;
@@ -131,7 +137,7 @@ TEST_F(FileCommands, ExportWritesSceneOrIncludeAndSharesTheFilterIndex) {
     wxTEST_DIALOG(Command(frame, kCmdExport), ExpectSave(Path("objects.pov"), 1));
     EXPECT_FALSE(std::filesystem::exists(Path("objects.pov")));
     EXPECT_EQ(ReadAll(Path("objects.inc")), IncludeText(App().doc));
-    EXPECT_FALSE(App().doc.modified) << "Export leaves `modified` alone";
+    EXPECT_TRUE(App().doc.modified) << "Export leaves `modified` alone";
 
     // The next Export opens on the include filter and the last path...
     wxString shownPath;
@@ -221,13 +227,132 @@ TEST_F(FileCommands, CommandLineOpensTheFirstFileAndHandsTheRestToOneInstance) {
     const std::string second = WriteSample("second.zarni", 1);
     Start({"-x", first, "--opt", second, "third.zarni"});
     EXPECT_EQ(App().doc.objectCount(), 3);
-    EXPECT_TRUE(App().doc.modified);
     EXPECT_TRUE(App().doc.selectedAnchors.empty());
     EXPECT_FLOAT_EQ(App().cameras.fovy, 40.0f);
     EXPECT_FLOAT_EQ(App().cameras.orthoPan[kViewLeft].x, 1.5f);
     ASSERT_EQ(started.size(), 1u);
     const std::string cwd = wxGetCwd().utf8_string();
     EXPECT_EQ(started[0], (std::vector<std::string>{second, cwd + "/third.zarni"}));
+}
+
+TEST_F(FileCommands, AnOpenedFileIsUnchangedAndAnyLaterChangeIsMarked) {
+    const std::string file = WriteSample("opened.zarni", 2);
+    MainFrame* frame = Start({file});
+    EXPECT_FALSE(App().doc.modified);
+    EXPECT_EQ(frame->GetTitle().utf8_string(), App().mainCaption + " - opened.zarni");
+    // A change no command announced (the name box writes the name into the object) is marked.
+    App().doc.objects[1].name = "renamed";
+    EXPECT_TRUE(WaitUntil([&] { return frame->GetTitle().EndsWith(" *"); }));
+    wxString caption, text;
+    wxTEST_DIALOG(Command(frame, kCmdExit), ExpectMessage(wxID_CANCEL, &caption, &text));
+    EXPECT_EQ(caption.utf8_string(), "保存の確認");
+    // Back to the name of the file: nothing to save, and Exit asks nothing.
+    App().doc.objects[1].name = "OBJ_002";
+    EXPECT_TRUE(WaitUntil([&] { return !App().doc.modified; }));
+    wxTEST_DIALOG(Command(frame, kCmdExit), wxExpectModal<wxMessageDialog>(wxID_CANCEL).Optional());
+    Pump(30);
+    EXPECT_EQ(TheMainFrame(), nullptr);
+}
+
+// The toolkit's dialog of `type` on screen, if one is.
+GtkWidget* ShownDialog(GType type) {
+    GList* all = gtk_window_list_toplevels();
+    GtkWidget* found = nullptr;
+    for (GList* l = all; l != nullptr; l = l->next) {
+        if (G_TYPE_CHECK_INSTANCE_TYPE(l->data, type) && gtk_widget_get_mapped(GTK_WIDGET(l->data)))
+            found = GTK_WIDGET(l->data);
+    }
+    g_list_free(all);
+    return found;
+}
+
+std::string ChooserName(GtkWidget* chooser) {
+    gchar* name = gtk_file_chooser_get_current_name(GTK_FILE_CHOOSER(chooser));
+    const std::string text = name != nullptr ? name : "";
+    g_free(name);
+    return text;
+}
+
+TEST_F(FileCommands, SaveAsAsksBeforeReplacingTheFileOfTheForcedExtension) {
+    MainFrame* frame = Start();
+    const std::string old = Path("t2b.zarni");
+    std::ofstream(old) << "the old file";
+    Command(frame, kCmdCircle4);
+    App().fileDialog.startDir = std::filesystem::path(old).parent_path().string();
+
+    // The real dialog on screen: the name typed on the keyboard, then Return; the question
+    // answered No; the dialog that comes back cancelled.
+    wxUIActionSimulator sim;
+    int stage = 0, waited = 0;
+    std::string question, offeredAgain;
+    wxTimer driver;
+    driver.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+        if (stage <= 1) {
+            GtkWidget* chooser = ShownDialog(GTK_TYPE_FILE_CHOOSER_DIALOG);
+            if (chooser == nullptr) return;
+            gtk_window_present(GTK_WINDOW(chooser));
+            if (!gtk_window_is_active(GTK_WINDOW(chooser))) return;
+            if (stage == 0) {
+                sim.Text("t2b.bmp");
+                stage = 1;
+            } else if (ChooserName(chooser) == "t2b.bmp") {
+                sim.Char(WXK_RETURN);
+                stage = 2;
+            }
+        } else if (stage == 2) {
+            GtkWidget* box = ShownDialog(GTK_TYPE_MESSAGE_DIALOG);
+            if (box == nullptr) {
+                // The first Return may only close the name's completion list.
+                if (++waited % 20 == 0 && ShownDialog(GTK_TYPE_FILE_CHOOSER_DIALOG) != nullptr)
+                    sim.Char(WXK_RETURN);
+                return;
+            }
+            gchar* text = nullptr;
+            g_object_get(box, "text", &text, nullptr);
+            question = text != nullptr ? text : "";
+            g_free(text);
+            gtk_dialog_response(GTK_DIALOG(box), GTK_RESPONSE_NO);
+            stage = 3;
+        } else if (stage == 3) {
+            GtkWidget* chooser = ShownDialog(GTK_TYPE_FILE_CHOOSER_DIALOG);
+            if (chooser == nullptr) return;
+            offeredAgain = ChooserName(chooser);
+            gtk_dialog_response(GTK_DIALOG(chooser), GTK_RESPONSE_CANCEL);
+            stage = 4;
+        }
+    });
+    driver.Start(50);
+    Command(frame, kCmdSaveAs);
+    driver.Stop();
+    EXPECT_EQ(stage, 4);
+    EXPECT_NE(question.find(old), std::string::npos) << question;
+    EXPECT_EQ(offeredAgain, "t2b.zarni");
+    EXPECT_EQ(ReadAll(old), "the old file");
+    EXPECT_FALSE(std::filesystem::exists(Path("t2b.bmp")));
+    EXPECT_TRUE(App().doc.modified);
+
+    // Yes replaces it.
+    wxString caption, text;
+    wxTEST_DIALOG(Command(frame, kCmdSaveAs), ExpectSave(Path("t2b.bmp"), 0),
+                  ExpectMessage(wxID_YES, &caption, &text));
+    EXPECT_EQ(caption.utf8_string(), "上書きの確認");
+    EXPECT_NE(ReadAll(old), "the old file");
+    EXPECT_FALSE(App().doc.modified);
+}
+
+TEST_F(FileCommands, SaveAsOffersTheDocumentsOwnNameNeverAPicturesName) {
+    MainFrame* frame = Start();
+    const std::string bmp = Path("front.bmp");
+    testing_files::WriteQuarterBmp(bmp, 8, 8);
+    wxTEST_DIALOG(ChooseBackPicture(frame), wxExpectModal<wxFileDialog>(bmp));
+    Command(frame, kCmdCircle4);
+    wxString shown;
+    wxTEST_DIALOG(Command(frame, kCmdSaveAs), ExpectSave(Path("model"), 0, &shown));
+    EXPECT_EQ(shown.utf8_string().find("front.bmp"), std::string::npos) << shown;
+    wxString caption, text;
+    wxTEST_DIALOG(Command(frame, kCmdSaveAs), ExpectSave(Path("model"), 0, &shown),
+                  ExpectMessage(wxID_YES, &caption, &text));
+    EXPECT_EQ(shown.utf8_string(), Path("model.zarni"));
 }
 
 TEST_F(FileCommands, UnreadableCommandLineFileIsReportedAndLeavesTheDocument) {
@@ -266,6 +391,8 @@ TEST_F(FileCommands, DroppedFilesAreAppendedAndBadOnesReported) {
     EXPECT_EQ(text.utf8_string().find("a.zarni"), std::string::npos);
 
     // Nothing appended: no change and no `modified`.
+    App().history.Commit(App().doc);
+    App().history.MarkSaved();
     App().doc.modified = false;
     wxArrayString only;
     only.Add(wxString::FromUTF8(bogus));
