@@ -1,5 +1,6 @@
 // The colour dialog: the picture with its markers, the H, S and V fields, the side panel of
 // named colours and hue helpers, and the two settings it keeps.
+#include "rules/file_names.h"
 #include "ui/hsv_dialog.h"
 
 #include <gtk/gtk.h>
@@ -274,7 +275,8 @@ void HsvDialog::Finish(int result) {
         ok = WriteProfileInt(kHsvSection, kHsvDivKey, ClampHueDiv(FieldNumber(div_)), path_) && ok;
         if (!ok) {
             wxMessageDialog message(
-                this, Text("設定を保存できませんでした\n") + wxString::FromUTF8(path_), "HSVDialog",
+                this, Text("設定を保存できませんでした\n") + wxString::FromUTF8(MessagePath(path_)),
+                "HSVDialog",
                 wxOK | wxICON_EXCLAMATION);
             message.ShowModal();
         }

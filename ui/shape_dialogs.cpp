@@ -1,4 +1,5 @@
 // The extrude and lathe dialogs and the palette commands that run them before the operation.
+#include "rules/file_names.h"
 #include "ui/shape_dialogs.h"
 
 #include <wx/app.h>
@@ -80,7 +81,8 @@ wxWindow* DialogOwner(wxWindow* parent) {
 // The values were used but not remembered; say so rather than losing them without a word.
 void ReportUnsavedSettings(wxWindow* owner, const char* caption) {
     wxMessageDialog message(
-        owner, UiText("設定を保存できませんでした\n") + wxString::FromUTF8(App().settingsPath),
+        owner,
+        UiText("設定を保存できませんでした\n") + wxString::FromUTF8(MessagePath(App().settingsPath)),
         UiText(caption), wxOK | wxICON_EXCLAMATION);
     message.ShowModal();
 }
