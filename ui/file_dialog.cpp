@@ -27,6 +27,13 @@ class Retirement : public wxTimer {
             if (event.GetEventObject() == chooser) Forget(chooser);
             event.Skip();
         });
+        // A parent that goes first takes its waiting choosers with it, while it still exists.
+        if (wxWindow* parent = chooser->GetParent()) {
+            parent->Bind(wxEVT_DESTROY, [this, parent](wxWindowDestroyEvent& event) {
+                if (event.GetEventObject() == parent) DestroyChildrenOf(parent);
+                event.Skip();
+            });
+        }
         retired_.push_back({chooser, std::chrono::steady_clock::now()});
         if (!IsRunning()) Start(1000);
     }
@@ -43,6 +50,16 @@ class Retirement : public wxTimer {
     }
 
   private:
+    void DestroyChildrenOf(wxWindow* parent) {
+        std::vector<FileChooser*> children;
+        for (const Retired& r : retired_)
+            if (r.chooser->GetParent() == parent) children.push_back(r.chooser);
+        for (FileChooser* chooser : children) {
+            Forget(chooser);
+            delete chooser;
+        }
+        if (retired_.empty()) Stop();
+    }
     void Forget(FileChooser* chooser) {
         retired_.erase(std::remove_if(retired_.begin(), retired_.end(),
                                       [chooser](const Retired& r) { return r.chooser == chooser; }),
