@@ -88,10 +88,10 @@ TEST(Settings, ValuesOutsideTheirRangesAreHeldToThem) {
     const Case cases[] = {
         {"[View]\nFovy=500\nDefaultAltitude=-5\nAxesSize=-10\nfSynchronize=7\n"
          "[DefaultValue]\nDivLevel=-3\n[BackPicture]\nVisible=-1\n[Control]\nFlags=255\n",
-         179.0f, 0.1f, 0.0f, 1, 1, 1, 7},
+         179.0f, 0.1f, 0.0f, 1, 1, 1, 15},
         {"[View]\nFovy=0\nDefaultAltitude=0\nAxesSize=99999999\nfSynchronize=0\n"
          "[DefaultValue]\nDivLevel=21\n[BackPicture]\nVisible=0\n[Control]\nFlags=-8\n",
-         1.0f, 0.1f, 999999.9f, 20, 0, 0, 0},
+         1.0f, 0.1f, 999999.9f, 20, 0, 0, 8},
         // The ends themselves are kept.
         {"[View]\nFovy=179\nDefaultAltitude=9999999\nAxesSize=0\n"
          "[DefaultValue]\nDivLevel=1\n",
