@@ -53,7 +53,27 @@ const ObjectArrays* ArraysOf(const SceneInput& in, size_t index, const PatchObje
 DrawOptions OptionsOf(const SceneInput& in) {
     DrawOptions o = in.drawOptions;
     o.stride = Reduced(in) ? std::max(1, in.detail.stride) : 1;
+    o.slices = in.slices;
     return o;
+}
+
+// Points drawn by one piece of a sliced frame: a few milliseconds' worth.
+constexpr size_t kPointsPerPiece = 16384;
+
+// Runs `draw(i)` for every `every`-th index below `count`, in pieces of a sliced frame, each
+// piece between its own glBegin and glEnd (points are rasterised one by one, so the pieces
+// leave the pixels of one long run).
+template <typename Draw>
+void PointPieces(const SceneInput& in, size_t count, size_t every, Draw draw) {
+    for (size_t first = 0; first < count; first += kPointsPerPiece * every) {
+        if (!TakePiece(in.slices)) continue;
+        const size_t end = std::min(count, first + kPointsPerPiece * every);
+        glBegin(GL_POINTS);
+        SurfaceCounters().pointsVisited += (end - first + every - 1) / every;
+        for (size_t i = first; i < end; i += every)
+            draw(i);
+        glEnd();
+    }
 }
 
 void DrawAxes(Vec3 origin, float length) {
@@ -161,18 +181,18 @@ void PlaceLights() {
 void DrawView(const SceneInput& in, const ViewCamera& view) {
     const auto& back = in.settings.backColorRGBA;
     glClearColor(back[0], back[1], back[2], back[3]);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    if (TakePiece(in.slices)) glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     ApplyViewTransform(view, view.displayMode != kDisplayWireframe);
     DrawObjects(in, view);
     if (in.sw.backPictureVisible) {
         if (view.perspective) {
             for (int k = 0; k < kBackSlotCount; ++k)
-                DrawBackPicture(in, k);
-        } else {
+                if (TakePiece(in.slices)) DrawBackPicture(in, k);
+        } else if (TakePiece(in.slices)) {
             DrawBackPicture(in, view.viewIndex);
         }
     }
-    DrawGuides(in, view.displayMode);
+    if (TakePiece(in.slices)) DrawGuides(in, view.displayMode);
     if (view.displayMode == kDisplayWireframe && !in.cameraDragging) DrawPoints(in);
 }
 
@@ -189,12 +209,13 @@ void DrawObjects(const SceneInput& in, const ViewCamera& view) {
             const PatchObject& obj = doc.objects[i];
             const bool current = static_cast<int32_t>(i) == doc.currentObject;
             Color(wire);
-            DrawCurvePreview(in);
+            if (TakePiece(in.slices)) DrawCurvePreview(in);
             if (obj.segments.empty() || (!all && !current)) continue;
             Color(current ? wire : other);
             DrawObjectCurves(obj, div, ArraysOf(in, i, obj), options);
         }
-        if (in.sw.handleMode == 1 || !MinimumDrawing(in)) DrawControlArms(in);
+        if ((in.sw.handleMode == 1 || !MinimumDrawing(in)) && TakePiece(in.slices))
+            DrawControlArms(in);
         return;
     }
 
@@ -340,36 +361,41 @@ void DrawPoints(const SceneInput& in) {
         return p.anchor >= 0 && static_cast<size_t>(p.anchor) < count && anchors[p.anchor];
     };
 
+    // A reduced picture shows every stride-th point, so a million of them keep to the budget
+    // while the user drags.
+    const size_t every = Reduced(in) ? static_cast<size_t>(std::max(1, in.detail.stride)) : 1;
+    const std::vector<ControlPoint>& points = obj->points;
+
     glPointSize(kPointSize);
-    glBegin(GL_POINTS);
     if (in.sw.handleMode == 0) {
-        for (size_t i = 0; i < count; ++i) {
-            const ControlPoint& p = obj->points[i];
-            if (p.anchor >= 0 || !visible(p)) continue;
+        PointPieces(in, count, every, [&](size_t i) {
+            const ControlPoint& p = points[i];
+            if (p.anchor >= 0 || !visible(p)) return;
             Color(anchors[i] ? kSelectedPointColor : kPointColor);
             glVertex3f(p.x, p.y, p.z);
-        }
+        });
         if (!minimum) {
             Color(in.settings.handleColor);
-            for (const ControlPoint& p : obj->points) {
+            PointPieces(in, count, every, [&](size_t i) {
+                const ControlPoint& p = points[i];
                 if (visible(p) && ownerSelected(p)) glVertex3f(p.x, p.y, p.z);
-            }
+            });
         }
     } else {
-        for (size_t i = 0; i < count; ++i) {
-            const ControlPoint& p = obj->points[i];
-            if (!visible(p) || !ownerSelected(p)) continue;
+        PointPieces(in, count, every, [&](size_t i) {
+            const ControlPoint& p = points[i];
+            if (!visible(p) || !ownerSelected(p)) return;
             Color(handles[i] ? kSelectedPointColor : kPointColor);
             glVertex3f(p.x, p.y, p.z);
-        }
+        });
         if (!minimum) {
             Color(in.settings.handleColor);
-            for (const ControlPoint& p : obj->points) {
+            PointPieces(in, count, every, [&](size_t i) {
+                const ControlPoint& p = points[i];
                 if (p.anchor < 0 && visible(p)) glVertex3f(p.x, p.y, p.z);
-            }
+            });
         }
     }
-    glEnd();
 }
 
 void DrawBackPicture(const SceneInput& in, int slot) {

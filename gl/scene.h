@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 
+#include "gl/frame_slices.h"
 #include "gl/surface.h"
 #include "model/document.h"
 #include "model/settings.h"
@@ -46,6 +47,8 @@ struct SceneInput {
     GeometryCache* reducedGeometry = nullptr;
     // Calls outside the view left out, buffer objects (see DrawOptions).
     DrawOptions drawOptions;
+    // Set while the picture is drawn in slices: which of its pieces this walk draws.
+    FrameSlices* slices = nullptr;
 };
 
 // Fixed colours and sizes of the scene.

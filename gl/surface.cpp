@@ -196,6 +196,7 @@ void DrawCurveArrays(const ObjectArrays& a, const DrawOptions& options, bool buf
             ++SurfaceCounters().callsCulled;
             continue;
         }
+        if (!TakePiece(options.slices)) continue;
         const size_t count = std::min(kSegmentsPerDraw, a.segmentsDrawn - first);
         const size_t vertexOffset = first * stride * 3;
         if (buffered) {
@@ -241,6 +242,7 @@ void DrawSurfaceArrays(const ObjectArrays& a, const DrawOptions& options, bool b
             ++SurfaceCounters().callsCulled;
             continue;
         }
+        if (!TakePiece(options.slices)) continue;
         const size_t count = std::min(kPatchesPerDraw, a.patchesDrawn - first);
         const size_t offset = first * grid * 3;
         if (buffered) {
@@ -494,7 +496,9 @@ void DrawObjectCurves(const PatchObject& obj, int32_t divLevel, const ObjectArra
         ForEachSymmetryCopy(
             obj, [&] { DrawCurveArrays(*arrays, options, buffered); }, std::max(1, options.stride));
     } else {
-        ForEachSymmetryCopy(obj, [&] { EvalSegments(obj, divLevel); });
+        ForEachSymmetryCopy(obj, [&] {
+            if (TakePiece(options.slices)) EvalSegments(obj, divLevel);
+        });
     }
 }
 
@@ -506,7 +510,9 @@ void DrawObjectSurfaces(const PatchObject& obj, int32_t divLevel, const ObjectAr
             obj, [&] { DrawSurfaceArrays(*arrays, options, buffered); },
             std::max(1, options.stride));
     } else {
-        ForEachSymmetryCopy(obj, [&] { EvalPatches(obj, divLevel); });
+        ForEachSymmetryCopy(obj, [&] {
+            if (TakePiece(options.slices)) EvalPatches(obj, divLevel);
+        });
     }
 }
 

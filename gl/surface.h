@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "gl/frame_slices.h"
 #include "model/document.h"
 #include "model/tessellation.h"
 #include "view/detail_governor.h"
@@ -61,6 +62,8 @@ struct DrawOptions {
     int32_t stride = 1;
     bool cull = true;
     bool buffers = false;
+    // A frame drawn in slices: each draw call (each copy's evaluation without arrays) is a piece.
+    FrameSlices* slices = nullptr;
 };
 
 // What the drawing of arrays did since the counters were last reset (tests and benchmarks).
@@ -68,6 +71,7 @@ struct DrawCounters {
     uint64_t patchesDrawn = 0;   // patch copies sent to the GL
     uint64_t segmentsDrawn = 0;  // segment copies sent
     uint64_t callsCulled = 0;    // draw calls left out as outside the view
+    uint64_t pointsVisited = 0;  // control points looked at by the passes that draw them
     uint64_t bytesUploaded = 0;  // sent into buffer objects
 };
 DrawCounters& SurfaceCounters();

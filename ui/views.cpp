@@ -137,7 +137,7 @@ ViewPanel::ViewPanel(wxWindow* parent, ViewSet& set, int index, const wxGLAttrib
     }
 }
 
-bool ViewPanel::Render() {
+bool ViewPanel::Render(FrameSlices* slices, FrameSlices::Clock::time_point deadline) {
     if (!IsShownOnScreen() || !contextOk()) return false;
     const wxSize size = GetClientSize() * GetContentScaleFactor();
     if (size.x <= 0 || size.y <= 0) return false;
@@ -160,19 +160,45 @@ bool ViewPanel::Render() {
     for (const BackPictureSlot& s : app.doc.backPictures)
         if (s.picture) inSlots.push_back(s.picture.get());
     textures_->ReleaseUnused(inSlots);
-    const SceneInput in = set_.MakeSceneInput(*textures_);
+    // A picture drawn whole replaces any under way in slices.
+    if (!slices && slices_.inProgress()) slices_.Restart();
+    SceneInput in = set_.MakeSceneInput(*textures_);
     const auto& back = app.settings.backColorRGBA;
     glClearColor(back[0], back[1], back[2], back[3]);
     const float fovy = app.cameras.fovy;
-    // A new size, field of view or camera kind needs the projection loaded again: that is
-    // the size message's work, which also saves the matrices the cursor mapping reads.
-    if (!projectionLoaded_ || loadedFovy_ != fovy || loadedPerspective_ != camera.perspective) {
+    // A picture under way goes on at the level it began with; one whose projection must be
+    // loaded again (a new size) begins again.
+    if (slices && slices->inProgress() && ProjectionPending()) slices->Restart();
+    const bool continuing = slices && slices->inProgress();
+    if (slices) {
+        if (continuing) {
+            in.detail = sliceLevel_;
+        } else {
+            sliceLevel_ = in.detail;
+        }
+        in.slices = slices;
+        slices->BeginSlice(deadline);
+    }
+    if (continuing) {
+        // A pick between the slices may have left its own projection in the context.
+        LoadProjection(camera, fovy);
+        DrawView(in, camera);
+    } else if (!projectionLoaded_ || loadedFovy_ != fovy ||
+               loadedPerspective_ != camera.perspective) {
+        // A new size, field of view or camera kind needs the projection loaded again: that is
+        // the size message's work, which also saves the matrices the cursor mapping reads.
         SizeView(camera, fovy, in);
         projectionLoaded_ = true;
         loadedFovy_ = fovy;
         loadedPerspective_ = camera.perspective;
     } else {
         DrawView(in, camera);
+    }
+    if (slices && !continuing) sliceState_ = set_.PictureState(*this);
+    if (slices && !slices->complete()) {
+        // The slice's share of the rasterising is done now, not in the next turn's time.
+        glFinish();
+        return false;
     }
     const RubberBand& band = set_.editor().rubberBand();
     if (band.visible && set_.bandView_ == index_) DrawRubberBand(camera, fovy, band.from, band.to);
@@ -181,6 +207,28 @@ bool ViewPanel::Render() {
     drawPending_ = false;
     set_.CountDraw();
     return true;
+}
+
+void ViewPanel::LoadMatrices() {
+    if (!IsShownOnScreen() || !contextOk()) return;
+    const wxSize size = GetClientSize() * GetContentScaleFactor();
+    if (size.x <= 0 || size.y <= 0 || !SetCurrent(*context_)) return;
+    if (!glReady_) {
+        InitContextState(App().settings);
+        glReady_ = true;
+    }
+    camera.width = size.x;
+    camera.height = size.y;
+    UpdateCamera(camera);
+    const float fovy = App().cameras.fovy;
+    // What the size message saves, without its drawing: the modelview after a picture is the
+    // view's own transform again.
+    LoadProjection(camera, fovy);
+    ApplyViewTransform(camera, false);
+    SaveViewMatrices(camera);
+    projectionLoaded_ = true;
+    loadedFovy_ = fovy;
+    loadedPerspective_ = camera.perspective;
 }
 
 bool ViewPanel::ProjectionPending() const {
@@ -192,6 +240,12 @@ bool ViewPanel::ProjectionPending() const {
 
 void ViewPanel::OnPaint(wxPaintEvent&) {
     wxPaintDC dc(this);
+    // A picture that takes longer than a slice (or one under way in the back buffer) is
+    // drawn from the idle passes: a quick reduced one first, so the view is painted at once.
+    if (slices_.inProgress() || set_.SlowPicture(*this)) {
+        set_.RequestDraw(index_);
+        return;
+    }
     const int previous = set_.currentView();
     Render();
     // A paint of a view other than the current one gives the context back afterwards.
@@ -201,7 +255,7 @@ void ViewPanel::OnPaint(wxPaintEvent&) {
 void ViewPanel::OnIdle(wxIdleEvent& event) {
     // One more idle pass after a picture: the idle step of a drag outside the view moves on
     // after each picture, and stops once the cursor rests and nothing is drawn.
-    if (set_.FlushRedraws()) event.RequestMore();
+    if (set_.IdleOfView(index_)) event.RequestMore();
     event.Skip();
 }
 
@@ -457,25 +511,44 @@ void ViewSet::NoteInteraction() {
 }
 
 SceneLoad ViewSet::LoadOfViews(bool pendingOnly) const {
-    const AppState& app = App();
-    const Document& doc = app.doc;
-    const bool all = app.sw.showAllObjects != 0;
     SceneLoad load;
     for (int i = 0; i < viewCount_; ++i) {
         const ViewPanel* v = views_[i];
         if (!v || (pendingOnly && !v->drawPending_)) continue;
-        for (size_t k = 0; k < doc.objects.size(); ++k) {
-            const PatchObject& obj = doc.objects[k];
-            const bool current = static_cast<int32_t>(k) == doc.currentObject;
-            if (!all && !current) continue;
-            const double copies = SymmetryCopyCount(obj);
-            const uint8_t mode = v->camera.displayMode;
-            if (mode == kDisplayShaded || (mode == kDisplayCurrentShaded && current))
-                load.patchCopies += copies * obj.patchCount();
-            if (mode != kDisplayShaded) load.segmentCopies += copies * obj.segmentCount();
-        }
+        const SceneLoad one = LoadOfView(*v);
+        load.patchCopies += one.patchCopies;
+        load.segmentCopies += one.segmentCopies;
+        load.points += one.points;
     }
     return load;
+}
+
+SceneLoad ViewSet::LoadOfView(const ViewPanel& v) const {
+    const AppState& app = App();
+    const Document& doc = app.doc;
+    const bool all = app.sw.showAllObjects != 0;
+    SceneLoad load;
+    for (size_t k = 0; k < doc.objects.size(); ++k) {
+        const PatchObject& obj = doc.objects[k];
+        const bool current = static_cast<int32_t>(k) == doc.currentObject;
+        if (!all && !current) continue;
+        const double copies = SymmetryCopyCount(obj);
+        const uint8_t mode = v.camera.displayMode;
+        if (mode == kDisplayShaded || (mode == kDisplayCurrentShaded && current))
+            load.patchCopies += copies * obj.patchCount();
+        if (mode != kDisplayShaded) load.segmentCopies += copies * obj.segmentCount();
+        // The two passes over the current object's points in the wireframe views.
+        if (mode == kDisplayWireframe && current && !editor_->cameraDragging())
+            load.points += 2.0 * static_cast<double>(obj.points.size());
+    }
+    return load;
+}
+
+bool ViewSet::SlowPicture(const ViewPanel& v) const {
+    // Before any picture was measured its cost is unknown: it may be a huge document's.
+    const int32_t steps = TessellationSteps(App().sw.divLevel);
+    const double ms = governor_.Estimate(LoadOfView(v), steps, 1);
+    return ms <= 0.0 || ms > DetailGovernor::kSliceMs;
 }
 
 void ViewSet::RequestDraw(int i) {
@@ -510,11 +583,48 @@ void ViewSet::RedrawCurrentView() {
 
 bool ViewSet::RedrawPending() const {
     for (const ViewPanel* v : views_)
-        if (v && v->drawPending_) return true;
+        if (v && (v->drawPending_ || v->frameInProgress())) return true;
     return false;
 }
 
 bool ViewSet::FlushRedraws() {
+    return DrawPass(FrameSlices::Clock::time_point::max());
+}
+
+bool ViewSet::DrawSlice() {
+    using Clock = FrameSlices::Clock;
+    const Clock::time_point start = Clock::now();
+    const auto send = std::chrono::duration_cast<Clock::duration>(
+        std::chrono::duration<double, std::milli>(sliceSendMs_));
+    const bool drew = DrawPass(start + send);
+    bool underWay = false;
+    for (const ViewPanel* v : views_)
+        underWay = underWay || (v && v->frameInProgress());
+    if (underWay) {
+        // The GL finishes a slice's drawing after it was sent: the next slice sends for as
+        // long as lets the two together take a slice's time.
+        const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+        if (ms > 0.0) {
+            sliceSendMs_ = std::clamp(sliceSendMs_ * DetailGovernor::kSliceMs / ms, 5.0,
+                                      DetailGovernor::kSliceMs);
+        }
+    }
+    return drew || RedrawPending();
+}
+
+bool ViewSet::IdleOfView(int index) {
+    // The views get their idle events one after another, by index, in every round of idle
+    // events: a view whose index is not above the last one's begins a new round. One slice a
+    // round, so the event loop turns between any two slices.
+    if (index <= lastIdleView_) sliceThisRound_ = false;
+    lastIdleView_ = index;
+    if (sliceThisRound_) return RedrawPending();
+    sliceThisRound_ = true;
+    return DrawSlice();
+}
+
+bool ViewSet::DrawPass(FrameSlices::Clock::time_point deadline) {
+    using Clock = FrameSlices::Clock;
     if (!RedrawPending()) return false;
     // Each view is drawn as current with its own context; the current view and its context
     // come back afterwards. `Painting` keeps the timer out meanwhile.
@@ -522,32 +632,72 @@ bool ViewSet::FlushRedraws() {
     const bool wasPainting = painting_;
     painting_ = true;
     bool drew = false;
-    // Every view of this pass draws at the level that lets all of them together fit the frame
-    // budget, learnt from the passes before (swaps included).
+    bool began = false;
+    // Every view begun in this pass draws at the level that lets all of them together fit the
+    // frame budget, learnt from the passes before (swaps included).
     const AppState& app = App();
     governor_.SetEnabled((app.settings.controlFlags & kControlFullDetailAlways) == 0);
     const int32_t steps = TessellationSteps(app.sw.divLevel);
+    // A request to a view whose picture is under way abandons that picture; what its part took
+    // tells the governor what the whole would have cost, and the new pictures take the quick
+    // path of a drag step (the full ones follow once nothing more comes).
+    bool abandoned = false;
+    for (ViewPanel* v : views_) {
+        if (!v || !v->drawPending_ || !v->frameInProgress()) continue;
+        if (v->sliceMs_ > 0.0 && v->slices_.doneShare() > 0.0) {
+            governor_.FrameDrawn(v->sliceLevel_, steps, v->sliceLoad_,
+                                 v->sliceMs_ / v->slices_.doneShare());
+        }
+        v->slices_.Restart();
+        v->sliceMs_ = 0.0;
+        abandoned = true;
+    }
     const SceneLoad load = LoadOfViews(true);
-    frameLevel_ = governor_.Choose(::zarni::TickCount(), steps, load);
-    const auto start = std::chrono::steady_clock::now();
+    frameLevel_ = abandoned ? governor_.Quick(steps, load)
+                            : governor_.Choose(::zarni::TickCount(), steps, load);
+    // The views drawn whole in this pass at its level, measured together as before.
+    SceneLoad passLoad;
+    double passMs = 0.0;
+    bool passDrawn = false;
     for (int i = 0; i < kViews; ++i) {
         ViewPanel* v = views_[i];
-        if (!v || !v->drawPending_) continue;
-        // A view that cannot be drawn now (hidden, no size yet) is drawn by its paint event
-        // once it can; the mark goes either way, so a re-entered flush never draws it twice.
-        v->drawPending_ = false;
+        if (!v || (!v->drawPending_ && !v->frameInProgress())) continue;
+        // Once the slice's time is spent the rest wait for the next pass, still marked.
+        if (began && Clock::now() >= deadline) continue;
+        if (v->drawPending_) {
+            // A view that cannot be drawn now (hidden, no size yet) is drawn by its paint event
+            // once it can; the mark goes either way, so a re-entered pass never draws it twice.
+            v->drawPending_ = false;
+            v->slices_.Restart();
+            v->sliceMs_ = 0.0;
+            v->sliceLoad_ = LoadOfView(*v);
+        }
         currentView_ = i;
-        const bool drawn = v->Render();
-        if (drawn) drawnReduced_[i] = !frameLevel_.full;
-        drew = drawn || drew;
+        began = true;
+        const Clock::time_point start = Clock::now();
+        const bool shown = v->Render(&v->slices_, deadline);
+        const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+        if (v->frameInProgress()) {
+            v->sliceMs_ += ms;
+            continue;
+        }
+        if (!shown) continue;
+        drew = true;
+        drawnReduced_[i] = !v->sliceLevel_.full;
+        v->shownLevel_ = v->sliceLevel_;
+        if (v->sliceMs_ == 0.0 && v->sliceLevel_ == frameLevel_) {
+            passLoad.patchCopies += v->sliceLoad_.patchCopies;
+            passLoad.segmentCopies += v->sliceLoad_.segmentCopies;
+            passLoad.points += v->sliceLoad_.points;
+            passMs += ms;
+            passDrawn = true;
+        } else {
+            governor_.FrameDrawn(v->sliceLevel_, steps, v->sliceLoad_, v->sliceMs_ + ms);
+        }
+        v->sliceMs_ = 0.0;
     }
-    if (drew) {
-        const double ms =
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-                .count();
-        governor_.FrameDrawn(frameLevel_, steps, load, ms);
-        ScheduleSettle();
-    }
+    if (passDrawn) governor_.FrameDrawn(frameLevel_, steps, passLoad, passMs);
+    if (drew) ScheduleSettle();
     currentView_ = remembered;
     MakeCurrent(remembered);
     painting_ = wasPainting;
@@ -578,9 +728,17 @@ void ViewSet::DrawNow(ViewPanel& v) {
     const int remembered = currentView_;
     const bool wasPainting = painting_;
     painting_ = true;
-    v.drawPending_ = false;
     currentView_ = v.index();
-    v.Render();
+    if (SlowPicture(v)) {
+        // Too slow to draw before the mapping: the matrices are loaded and saved alone, and
+        // the picture follows in slices (the depth of the one before serves meanwhile).
+        v.LoadMatrices();
+        v.drawPending_ = true;
+        wxWakeUpIdle();
+    } else {
+        v.drawPending_ = false;
+        v.Render();
+    }
     currentView_ = remembered;
     MakeCurrent(remembered);
     painting_ = wasPainting;
@@ -736,7 +894,11 @@ void ViewSet::TimerTick() {
     // every tick would keep the processor busy while nothing happens.
     if (viewsReady_) {
         for (int i = 0; i < viewCount_; ++i) {
-            if (views_[i]->drawnState() != PictureState(*views_[i])) RequestDraw(i);
+            ViewPanel& v = *views_[i];
+            const uint64_t state = PictureState(v);
+            // A picture under way of the present state is left to finish.
+            if (v.frameInProgress() && v.sliceState_ == state) continue;
+            if (v.drawnState() != state) RequestDraw(i);
         }
     }
 

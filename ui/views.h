@@ -40,8 +40,17 @@ class ViewPanel : public wxGLCanvas {
     wxRect rect;
 
     // Makes the context current and draws the view now; false when it cannot be drawn yet
-    // (not on screen, no context, zero size). A drawn view is no longer marked.
-    bool Render();
+    // (not on screen, no context, zero size). A drawn view is no longer marked. With `slices`,
+    // the walk draws what fits before `deadline` into the back buffer and the picture is shown
+    // only once its last piece is drawn (false until then; `slices` says how far it got).
+    bool Render(FrameSlices* slices = nullptr,
+                FrameSlices::Clock::time_point deadline = FrameSlices::Clock::time_point::max());
+    // Loads the projection and saves the matrices the cursor mapping reads, drawing nothing.
+    void LoadMatrices();
+    // The level of detail of the picture on screen.
+    const DetailLevel& shownLevel() const { return shownLevel_; }
+    // Whether a picture drawn in slices is under way (the screen still shows the one before).
+    bool frameInProgress() const { return slices_.inProgress(); }
     // The projection is loaded again before the next draw.
     void InvalidateProjection() { projectionLoaded_ = false; }
     // The next draw loads the projection (and saves the matrices the cursor mapping reads):
@@ -82,6 +91,13 @@ class ViewPanel : public wxGLCanvas {
     int32_t loadedPerspective_ = -1;
     uint64_t drawnState_ = 0;
     bool drawPending_ = false;
+    DetailLevel shownLevel_;
+    // The picture under way in slices: its level, state, load and the time spent on it.
+    FrameSlices slices_;
+    DetailLevel sliceLevel_;
+    uint64_t sliceState_ = 0;
+    SceneLoad sliceLoad_;
+    double sliceMs_ = 0.0;
 };
 
 // The views and everything they share. One exists while the main window does.
@@ -119,9 +135,20 @@ class ViewSet : public wxEvtHandler, public ViewHost {
     // Draws the marked views now; true when a picture was drawn. For the few places that
     // need the pictures before they go on (and tests).
     bool FlushRedraws();
-    // True while a marked view has not been drawn: false means every requested picture is
-    // on screen, resizes and layouts included.
+    // True while a marked view has not been drawn or a picture drawn in slices is not finished:
+    // false means every requested picture is on screen, resizes and layouts included.
     bool RedrawPending() const;
+    // The idle pass: the marked views and the pictures under way get about one slice of time
+    // (DetailGovernor::kSliceMs), so a picture that takes longer is finished over several
+    // turns of the event loop; a new request to a view starts its picture again. True when
+    // there is more to draw.
+    bool DrawSlice();
+    // The idle event of view `index`: the first view's of each round of idle events draws a
+    // slice. True when there is more to draw.
+    bool IdleOfView(int index);
+    // Whether the full picture of the view is estimated to take longer than one slice, or its
+    // cost is not known yet.
+    bool SlowPicture(const ViewPanel& v) const;
     void CycleDisplayModes();
     // Something the pictures depend on changed outside the paths that redraw at once: the
     // next timer tick redraws every view.
@@ -189,7 +216,11 @@ class ViewSet : public wxEvtHandler, public ViewHost {
     void OnTimer(wxTimerEvent&);
     // What the marked views would draw at full detail, for the governor.
     SceneLoad LoadOfViews(bool pendingOnly) const;
+    SceneLoad LoadOfView(const ViewPanel& v) const;
     void ScheduleSettle();
+    // One pass over the marked views and the pictures under way, drawing until `deadline`
+    // (a view is begun only while time is left, or when nothing was drawn yet).
+    bool DrawPass(FrameSlices::Clock::time_point deadline);
 
     wxWindow* parent_;
     std::array<ViewPanel*, kViews> views_{};
@@ -207,6 +238,11 @@ class ViewSet : public wxEvtHandler, public ViewHost {
     DetailLevel frameLevel_;
     wxTimer settleTimer_;
     bool buttonsWereDown_ = false;
+    // How long a slice may send drawing before it waits for the GL to finish it, learnt so
+    // that a slice with its finish takes about DetailGovernor::kSliceMs.
+    double sliceSendMs_ = DetailGovernor::kSliceMs / 2;
+    int lastIdleView_ = kViews;
+    bool sliceThisRound_ = false;
     // Views whose last picture was a reduced one.
     std::array<bool, kViews> drawnReduced_{};
     // The background-picture textures of the views' shared object space.

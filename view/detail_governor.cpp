@@ -12,6 +12,8 @@ namespace {
 // (its share of a draw call, the symmetry copy's matrix).
 constexpr double kPatchOverhead = 3.0;
 constexpr double kSegmentOverhead = 1.0;
+// A point costs more than an evaluated vertex: it is sent by itself, with its colour.
+constexpr double kPointWork = 4.0;
 
 // The reduced levels tried below the full one, finest first. Few of them, so that the arrays of
 // a reduced level are rebuilt seldom while the frame times wander.
@@ -23,7 +25,7 @@ double WorkOf(const SceneLoad& load, int32_t steps, int32_t stride) {
     const double n = std::max(1, steps);
     const double s = std::max(1, stride);
     return (load.patchCopies * ((n + 1) * (n + 1) + kPatchOverhead) +
-            load.segmentCopies * (n + 1 + kSegmentOverhead)) /
+            load.segmentCopies * (n + 1 + kSegmentOverhead) + load.points * kPointWork) /
            s;
 }
 
@@ -55,7 +57,13 @@ DetailLevel DetailGovernor::Choose(uint32_t nowMs, int32_t fullSteps, const Scen
     full.steps = fullSteps;
     // Before anything was measured the cost is unknown: full detail, as the program always drew.
     if (!Interacting(nowMs) || msPerWork_ <= 0.0) return full;
-    if (Estimate(load, fullSteps, 1) <= kBudgetMs) return full;
+    return Quick(fullSteps, load);
+}
+
+DetailLevel DetailGovernor::Quick(int32_t fullSteps, const SceneLoad& load) const {
+    DetailLevel full;
+    full.steps = fullSteps;
+    if (!enabled_ || Estimate(load, fullSteps, 1) <= kBudgetMs) return full;
     DetailLevel level;
     level.full = false;
     for (int32_t steps : kLadder) {

@@ -23,6 +23,7 @@ struct DetailLevel {
 struct SceneLoad {
     double patchCopies = 0.0;
     double segmentCopies = 0.0;
+    double points = 0.0;  // control points drawn one by one (the wireframe views)
 };
 
 // The relative cost of drawing `load` at `steps` divisions and `stride`: vertices, plus a share
@@ -37,6 +38,9 @@ class DetailGovernor {
     // when the full one is estimated to take longer than this.
     static constexpr double kSlowFullMs = 400.0;
     static constexpr int32_t kMaxStride = 64;
+    // A full frame estimated above this is drawn in slices between turns of the event loop,
+    // each about this long, and shown when the last one is drawn.
+    static constexpr double kSliceMs = 50.0;
 
     bool enabled() const { return enabled_; }
     void SetEnabled(bool on);
@@ -51,6 +55,9 @@ class DetailGovernor {
 
     // The level of the frame drawn at `nowMs` of a scene whose full detail has `fullSteps`.
     DetailLevel Choose(uint32_t nowMs, int32_t fullSteps, const SceneLoad& load) const;
+    // The level that fits the budget by the present estimate, whether or not the user is
+    // interacting (a picture that replaces one abandoned half-way).
+    DetailLevel Quick(int32_t fullSteps, const SceneLoad& load) const;
     // The frame just drawn at `level` took `ms` for all its views.
     void FrameDrawn(const DetailLevel& level, int32_t fullSteps, const SceneLoad& load, double ms);
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "bench/big_document.h"
 #include "bench/draw_document.h"
 #include "formats/native_file.h"
 #include "tests/gl/gl_fixture.h"
@@ -77,9 +78,167 @@ class DetailTest : public GlTest {
         }
     }
 
+    // The picture drawn in walks of at most `pieces` pieces each, as the views' idle passes
+    // draw it: the first walk loads the projection, the later ones load it again over what a
+    // pick in between left in the context. Counts the walks.
+    Image Sliced(ViewCamera& v, SceneInput in, size_t pieces, int& walks) {
+        FrameSlices slices;
+        slices.Restart();
+        in.slices = &slices;
+        walks = 0;
+        do {
+            slices.BeginSlice(FrameSlices::Clock::time_point::max(), pieces);
+            if (walks++ == 0) {
+                SizeView(v, 30.0f, in);
+            } else {
+                LoadProjection(v, 30.0f);
+                DrawView(in, v);
+            }
+            // What a hover pick between two turns of the event loop leaves behind.
+            glMatrixMode(GL_PROJECTION);
+            glLoadIdentity();
+            glOrtho(0.0, 1.0, 0.0, 1.0, -1.0, 1.0);
+            glMatrixMode(GL_MODELVIEW);
+            glPointSize(5.0f);
+        } while (!slices.complete() && walks < 100000);
+        glFinish();
+        Image img;
+        img.rgba.resize(kWidth * kHeight * 4);
+        glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, img.rgba.data());
+        return img;
+    }
+
+    SceneInput Input(uint8_t mode, ViewCamera& v, DetailLevel level = DetailLevel{}) {
+        v.displayMode = mode;
+        SceneInput in(doc, sw, settings);
+        in.geometry = &cache;
+        in.reducedGeometry = &reduced;
+        in.drawOptions.buffers = true;
+        in.detail = level;
+        return in;
+    }
+
     GeometryCache cache;
     GeometryCache reduced;
 };
+
+TEST(FrameSlices, WalksDrawThePiecesInTurnsAndEveryWalkDrawsOne) {
+    FrameSlices s;
+    EXPECT_FALSE(s.inProgress());
+    s.Restart();
+    // Three pieces a walk over a frame of eight: 3, 3, 2.
+    const size_t expected[] = {3, 6, 8};
+    for (size_t walk = 0; walk < 3; ++walk) {
+        s.BeginSlice(FrameSlices::Clock::time_point::max(), 3);
+        size_t drawn = 0;
+        for (int piece = 0; piece < 8; ++piece)
+            drawn += s.Take();
+        EXPECT_EQ(s.piecesDrawn(), expected[walk]) << walk;
+        EXPECT_EQ(drawn, walk == 2 ? 2u : 3u) << walk;
+        EXPECT_EQ(s.complete(), walk == 2) << walk;
+        EXPECT_EQ(s.inProgress(), walk != 2) << walk;
+    }
+    EXPECT_DOUBLE_EQ(s.doneShare(), 1.0);
+    // A deadline already past still lets one piece through, so a frame always gets finished.
+    s.Restart();
+    int walks = 0;
+    do {
+        s.BeginSlice(FrameSlices::Clock::now() - std::chrono::seconds(1));
+        for (int piece = 0; piece < 5; ++piece)
+            s.Take();
+        ++walks;
+        if (walks == 2) {
+            EXPECT_DOUBLE_EQ(s.doneShare(), 2.0 / 5.0);
+        }
+    } while (!s.complete());
+    EXPECT_EQ(walks, 5);
+}
+
+TEST_F(DetailTest, AFrameDrawnInSlicesIsTheFrameDrawnAtOnce) {
+    Clipboard clipboard;
+    ASSERT_EQ(ReadDocumentFile(doc, sw, clipboard, ZARNI_SOURCE_DIR "/samples/sample.zarni"),
+              kFileOk);
+    sw.showAllObjects = 1;
+    const Document sample = doc;
+    const Document bench = bench::DrawBenchDocument();
+    // Many points, selected, so the runs of points come in several pieces.
+    Document points = bench::BigDocument(60000, 30000, 2000);
+    for (size_t i = 0; i < points.objects[0].points.size(); i += 8)
+        if (points.objects[0].points[i].anchor < 0)
+            points.selectedAnchors.push_back(static_cast<int32_t>(i));
+    struct Case {
+        const char* name;
+        const Document* document;
+        int32_t div;
+        DetailLevel level;
+        size_t pieces;
+    };
+    const Case cases[] = {
+        {"sample", &sample, 6, DetailLevel{}, 1},
+        {"sample, two a walk", &sample, 6, DetailLevel{}, 2},
+        {"benchmark", &bench, 20, DetailLevel{}, 37},
+        {"benchmark reduced", &bench, 20, DetailLevel{false, 2, 3}, 5},
+        {"points", &points, 4, DetailLevel{}, 3},
+        {"points reduced", &points, 4, DetailLevel{false, 1, 4}, 1},
+    };
+    for (const Case& c : cases) {
+        doc = *c.document;
+        sw.divLevel = c.div;
+        cache.Clear();
+        reduced.Clear();
+        ViewCamera views[] = {Perspective(-0.4f, 0.6f, 7.0f), Ortho(kViewFront, 5.0f)};
+        for (ViewCamera& v : views) {
+            for (uint8_t mode : {kDisplayWireframe, kDisplayCurrentShaded, kDisplayShaded}) {
+                const Image whole = Draw(v, Input(mode, v, c.level));
+                int walks = 0;
+                const Image sliced = Sliced(v, Input(mode, v, c.level), c.pieces, walks);
+                EXPECT_TRUE(Identical(whole, sliced))
+                    << c.name << " mode " << int(mode) << " in " << walks << " walks";
+                // More than one walk, or the case would not test the slicing.
+                EXPECT_GT(walks, 1) << c.name << " mode " << int(mode);
+                EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+            }
+        }
+    }
+}
+
+TEST_F(DetailTest, AReducedPictureDrawsAShareOfThePointsAndAnUnfinishedSliceShowsLess) {
+    doc = bench::BigDocument(60000, 30000, 2000);
+    sw.divLevel = 4;
+    ViewCamera v = Ortho(kViewFront, 5.0f);
+    const uint64_t count = doc.objects[0].points.size();
+    struct Case {
+        DetailLevel level;
+        uint64_t visited;  // both passes over the points
+    };
+    for (const Case& c : {Case{DetailLevel{}, 2 * count},
+                          Case{DetailLevel{false, 1, 16}, 2 * ((count + 15) / 16)}}) {
+        SurfaceCounters() = DrawCounters{};
+        const Image img = Draw(v, Input(kDisplayWireframe, v, c.level));
+        EXPECT_EQ(SurfaceCounters().pointsVisited, c.visited) << c.level.stride;
+        EXPECT_GT(Covered(img, Background()), 0);
+    }
+
+    // A walk stopped half-way leaves a picture that is not the whole one; a new request
+    // begins the frame again from its clear, and that frame finishes as the whole one.
+    const Image whole = Draw(v, Input(kDisplayShaded, v));
+    FrameSlices slices;
+    slices.Restart();
+    SceneInput in = Input(kDisplayShaded, v);
+    in.slices = &slices;
+    slices.BeginSlice(FrameSlices::Clock::time_point::max(), 3);
+    SizeView(v, 30.0f, in);
+    EXPECT_TRUE(slices.inProgress());
+    glFinish();
+    Image part;
+    part.rgba.resize(kWidth * kHeight * 4);
+    glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, part.rgba.data());
+    EXPECT_FALSE(Identical(whole, part));
+    ViewCamera moved = Ortho(kViewFront, 4.0f);
+    int walks = 0;
+    EXPECT_TRUE(Identical(Draw(moved, Input(kDisplayShaded, moved)),
+                          Sliced(moved, Input(kDisplayShaded, moved), 50, walks)));
+}
 
 TEST_F(DetailTest, SettledPictureIsTheSameAsBeforeForTheSampleAndTheBenchmarkDocuments) {
     Clipboard clipboard;
@@ -232,6 +391,26 @@ TEST(DetailGovernor, LevelFollowsTheCostFromFineDivisionsDownToFewerPatches) {
         EXPECT_GE(level.stride, c.minStride) << c.fullFrameMs;
         EXPECT_LE(level.stride, DetailGovernor::kMaxStride);
     }
+}
+
+TEST(DetailGovernor, PointsCountInTheBudgetAndThinWithTheStride) {
+    // A million points and little else: the level drops to fewer points, not to nothing.
+    const SceneLoad load{0.0, 0.0, 2e6};
+    DetailGovernor g;
+    g.FrameDrawn(DetailLevel{true, 6, 1}, 6, load, 2000.0);
+    EXPECT_GT(g.Estimate(load, 6, 1), DetailGovernor::kSliceMs);
+    g.Input(10);
+    const DetailLevel level = g.Choose(20, 6, load);
+    EXPECT_FALSE(level.full);
+    EXPECT_GE(level.stride, 40);
+    EXPECT_LE(g.Estimate(load, level.steps, level.stride), DetailGovernor::kBudgetMs);
+    EXPECT_DOUBLE_EQ(WorkOf(load, 6, 4) * 4, WorkOf(load, 6, 1));
+    // A picture abandoned half-way is replaced by a quick one even without input; never when
+    // the switch keeps full detail.
+    EXPECT_TRUE(g.Choose(5000, 6, load).full);
+    EXPECT_FALSE(g.Quick(6, load).full);
+    g.SetEnabled(false);
+    EXPECT_TRUE(g.Quick(6, load).full);
 }
 
 TEST(DetailGovernor, SwitchedOffOrLightDocumentsAlwaysDrawFullDetail) {

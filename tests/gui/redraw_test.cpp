@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "bench/big_document.h"
 #include "bench/draw_document.h"
 
 #include "gl/scene.h"
@@ -220,8 +221,10 @@ TEST_F(Redraws, ADragOnAHeavyDocumentKeepsTheEventLoopTurning) {
     ASSERT_EQ(views.viewCount(), 4);
     views.view(0)->camera.displayMode = kDisplayShaded;
     views.RedrawAllViews();
-    ASSERT_TRUE(WaitForPictures(views));
-    ASSERT_TRUE(views.frameLevel().full);
+    // Pictures this slow come quick first, then whole once nothing else is asked for.
+    ASSERT_TRUE(WaitUntil([&] {
+        return !views.RedrawPending() && views.frameLevel().full && !views.governor().fullOwed();
+    }));
 
     using Clock = std::chrono::steady_clock;
     Clock::time_point last = Clock::now();
@@ -258,6 +261,123 @@ TEST_F(Redraws, ADragOnAHeavyDocumentKeepsTheEventLoopTurning) {
     // Released: the full picture follows and nothing more is owed.
     ASSERT_TRUE(WaitUntil([&] { return !views.RedrawPending() && views.frameLevel().full; }));
     EXPECT_FALSE(views.governor().fullOwed());
+    ExpectPicturesShowTheState(views);
+}
+
+// The longest time between two ticks of a 20 ms timer, and whether a picture drawn in slices was
+// ever under way at a tick.
+struct Ticks {
+    using Clock = std::chrono::steady_clock;
+    explicit Ticks(ViewSet& views) : views_(views) {
+        timer_.Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
+            const Clock::time_point now = Clock::now();
+            longestMs =
+                std::max(longestMs, std::chrono::duration<double, std::milli>(now - last).count());
+            last = now;
+            for (int i = 0; i < views_.viewCount(); ++i)
+                sawSlices = sawSlices || views_.view(i)->frameInProgress();
+        });
+    }
+    void Start() {
+        longestMs = 0.0;
+        last = Clock::now();
+        timer_.Start(20);
+    }
+    void Stop() { timer_.Stop(); }
+    double longestMs = 0.0;
+    bool sawSlices = false;
+    Clock::time_point last;
+
+  private:
+    ViewSet& views_;
+    wxTimer timer_;
+};
+
+// A document whose every full picture takes longer than a slice: 300,000 points, as many
+// segments and patches as the large-document run has for them, in four views, two of them
+// shaded. The settled pictures are drawn in slices with the event loop turning between them,
+// a drag keeps it turning, and a drag begun while a picture is under way abandons that
+// picture for the reduced ones at once.
+TEST_F(Redraws, PicturesSlowerThanASliceAreDrawnInSlicesBetweenTurnsOfTheEventLoop) {
+    MainFrame* frame = Start();
+    ViewSet& views = frame->views();
+    AppState& app = App();
+    app.doc = bench::BigDocument(300000, 150000, 30000);
+    RebuildControlCaches(app.doc);
+    app.sw.divLevel = 6;
+    app.settings.controlFlags &= ~kControlFullDetailAlways;
+    views.ToggleViewLayout();
+    ASSERT_EQ(views.viewCount(), 4);
+    views.view(0)->camera.displayMode = kDisplayShaded;
+    views.view(3)->camera.displayMode = kDisplayShaded;
+    for (int i = 0; i < 4; ++i)
+        views.view(i)->InvalidateProjection();
+
+    Ticks ticks(views);
+    views.RedrawAllViews();
+    // The arrays of the new document are evaluated once, with the first walk, as reading it
+    // was; from then on the event loop keeps turning.
+    const uint64_t before = views.drawCount();
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            for (int i = 0; i < views.viewCount(); ++i)
+                if (views.view(i)->frameInProgress()) return true;
+            return views.drawCount() > before;
+        },
+        120.0));
+    ticks.Start();
+    ASSERT_TRUE(WaitUntil([&] { return !views.RedrawPending(); }, 120.0));
+    ticks.Stop();
+    ExpectPicturesShowTheState(views);
+    const SceneLoad load{30000.0 * 2, 150000.0 * 2, 600000.0 * 2};
+    ASSERT_GT(views.governor().Estimate(load, TessellationSteps(6), 1), DetailGovernor::kSliceMs)
+        << "the document is too light for this test on this machine";
+    EXPECT_TRUE(ticks.sawSlices);
+    EXPECT_LT(ticks.longestMs, 500.0) << "the event loop stood still while the views drew";
+
+    // An orbit of the top view (wireframe: its points too) with the real pointer.
+    ViewPanel* view = views.view(1);
+    const wxPoint centre =
+        view->ClientToScreen(wxPoint(view->GetClientSize().x / 2, view->GetClientSize().y / 2));
+    wxUIActionSimulator sim;
+    sim.MouseMove(centre);
+    ASSERT_TRUE(WaitUntil([&] { return !views.RedrawPending(); }, 120.0));
+    sim.MouseDown(wxMOUSE_BTN_MIDDLE);
+    bool reduced = false;
+    for (int i = 1; i <= 10; ++i) {
+        sim.MouseMove(centre + wxPoint(3 * i, 2 * i));
+        WaitUntil([&] { return !views.RedrawPending(); }, 2.0);
+        reduced = reduced || !views.frameLevel().full;
+        // The first step evaluates the arrays of the reduced level, once.
+        if (i == 1) ticks.Start();
+    }
+    ticks.Stop();
+    EXPECT_LT(ticks.longestMs, 500.0) << "the event loop stood still during the drag";
+    EXPECT_TRUE(reduced);
+
+    // Released: the full pictures begin in slices; a new drag stops them and draws reduced
+    // pictures of its steps within a few turns.
+    sim.MouseUp(wxMOUSE_BTN_MIDDLE);
+    ASSERT_TRUE(WaitUntil([&] {
+        for (int i = 0; i < views.viewCount(); ++i)
+            if (views.view(i)->frameInProgress()) return true;
+        return false;
+    }));
+    ticks.Start();
+    const uint64_t drawn = views.drawCount();
+    sim.MouseDown(wxMOUSE_BTN_MIDDLE);
+    sim.MouseMove(centre + wxPoint(60, 0));
+    EXPECT_TRUE(WaitUntil([&] {
+        return views.drawCount() > drawn && !view->shownLevel().full &&
+               views.editor().dragState() != kDragIdle;
+    })) << views.drawCount() - drawn
+        << " pictures, full " << view->shownLevel().full << ", drag " << views.editor().dragState();
+    ticks.Stop();
+    EXPECT_LT(ticks.longestMs, 500.0);
+    sim.MouseUp(wxMOUSE_BTN_MIDDLE);
+    ASSERT_TRUE(WaitUntil([&] { return views.editor().dragState() == kDragIdle; }));
+    ASSERT_TRUE(
+        WaitUntil([&] { return !views.RedrawPending() && views.frameLevel().full; }, 120.0));
     ExpectPicturesShowTheState(views);
 }
 
