@@ -3,6 +3,7 @@
 // refused with the document exactly as it was.
 #include "formats/native_file.h"
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -10,8 +11,9 @@
 #include <optional>
 #include <vector>
 
-#include "platform/file_io.h"
+#include "formats/settings_file.h"
 #include "model/invariants.h"
+#include "platform/file_io.h"
 
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__,
               "the native file is little-endian and is copied to and from memory as is");
@@ -650,11 +652,16 @@ int ReadDocumentSpan(Document& doc, EditSwitches& sw, Clipboard& clipboard, cons
         }
     }
     if (file.view) {
-        doc.view.fovy = file.view->fovy;
+        // Held as the settings are: a field of view of 0 or a camera on its target draws
+        // nothing, and a pan that is no number takes the view with it.
+        const ViewSettings start;
+        auto finite = [](float v) { return std::isfinite(v) ? v : 0.0f; };
+        doc.view.fovy = HeldFovy(file.view->fovy, start.fovy);
         for (int k = 0; k < 6; ++k) {
-            doc.view.orthoAltitude[k] = file.view->altitude[k];
-            doc.view.orthoPan[k].x = file.view->panX[k];
-            doc.view.orthoPan[k].y = file.view->panY[k];
+            doc.view.orthoAltitude[k] =
+                HeldAltitude(file.view->altitude[k], start.orthoAltitude[k]);
+            doc.view.orthoPan[k].x = finite(file.view->panX[k]);
+            doc.view.orthoPan[k].y = finite(file.view->panY[k]);
         }
     }
     return kFileOk;

@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <string>
 
+#include "formats/native_file.h"
 #include "model/document.h"
 #include "model/invariants.h"
-#include "formats/native_file.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ void Fail(const char* what, const std::string& detail) {
 Document StartingDocument() {
     Document doc = NewDocument();
     CreateObject(doc);
-    doc.view.fovy = 0.5f;
+    doc.view.fovy = 12.5f;  // not the default, within the views' range
     doc.backPictures[2].fileName = "picture.bmp";
     return doc;
 }

@@ -475,5 +475,25 @@ TEST(NativeFile, FilesOnDisk) {
     EXPECT_EQ(system(("rm -r " + std::string(dir)).c_str()), 0);
 }
 
+TEST(NativeFile, ViewValuesFromAFileAreHeldToTheViewsRanges) {
+    Document doc = NewDocument();
+    doc.view.fovy = 0.0f;
+    doc.view.orthoAltitude[0] = 0.0f;
+    doc.view.orthoAltitude[1] = std::nanf("");
+    doc.view.orthoAltitude[2] = 4.5f;
+    doc.view.orthoPan[3].x = std::numeric_limits<float>::infinity();
+    doc.view.orthoPan[3].y = -2.5f;
+    Loaded l = Load(DocumentBytes(doc));
+    ASSERT_EQ(l.result, kFileOk);
+    EXPECT_EQ(l.doc.view.fovy, 1.0f);
+    EXPECT_FLOAT_EQ(l.doc.view.orthoAltitude[0], 0.1f);
+    EXPECT_EQ(l.doc.view.orthoAltitude[1], ViewSettings{}.orthoAltitude[1]);
+    EXPECT_EQ(l.doc.view.orthoAltitude[2], 4.5f);
+    EXPECT_EQ(l.doc.view.orthoPan[3].x, 0.0f);
+    EXPECT_EQ(l.doc.view.orthoPan[3].y, -2.5f);
+    doc.view.fovy = 500.0f;
+    EXPECT_EQ(Load(DocumentBytes(doc)).doc.view.fovy, 179.0f);
+}
+
 }  // namespace
 }  // namespace zarni
