@@ -162,7 +162,7 @@ bool ViewPanel::Render(FrameSlices* slices, FrameSlices::Clock::time_point deadl
     textures_->ReleaseUnused(inSlots);
     // A picture drawn whole replaces any under way in slices.
     if (!slices && slices_.inProgress()) slices_.Restart();
-    SceneInput in = set_.MakeSceneInput(*textures_);
+    SceneInput in = set_.MakeSceneInput(*this, *textures_);
     const auto& back = app.settings.backColorRGBA;
     glClearColor(back[0], back[1], back[2], back[3]);
     const float fovy = app.cameras.fovy;
@@ -327,7 +327,7 @@ ViewSet::~ViewSet() {
     if (g_views == this) SetViews(nullptr);
 }
 
-SceneInput ViewSet::MakeSceneInput(PictureTextures& textures) const {
+SceneInput ViewSet::MakeSceneInput(const ViewPanel& v, PictureTextures& textures) const {
     AppState& app = App();
     SceneInput in(app.doc, app.sw, app.settings);
     // Pictures are uploaded when first shown, once for every view of the space.
@@ -341,7 +341,7 @@ SceneInput ViewSet::MakeSceneInput(PictureTextures& textures) const {
             if (texture != 0) in.backPictures[k] = BackPictureInput{texture, px.width, px.height};
         }
     }
-    in.cameraDragging = editor_->cameraDragging();
+    in.cameraDragging = editor_->CameraDragged(v.camera);
     in.preview.active = editor_->curve().active;
     in.preview.q = editor_->curve().q;
     geometry_.Trim(app.doc.objects.size());
@@ -367,7 +367,16 @@ uint64_t ViewSet::PictureState(const ViewPanel& v) const {
     }
     h = Mix(h, static_cast<uint64_t>(c.perspective) << 16 |
                    static_cast<uint64_t>(c.viewIndex) << 8 | c.displayMode);
-    h = Mix(h, static_cast<uint64_t>(editor_->dragState()) << 1 | editor_->cameraDragging());
+    // Of the drag, only what this view's picture shows: its points left out while its camera
+    // moves; another view drawn during the drag stays right once it ends.
+    h = Mix(h, editor_->CameraDragged(c));
+    const RubberBand& band = editor_->rubberBand();
+    if (band.visible && bandView_ == v.index()) {
+        h = Mix(h, static_cast<uint64_t>(static_cast<uint32_t>(band.from.x)) << 32 |
+                       static_cast<uint32_t>(band.from.y));
+        h = Mix(h, static_cast<uint64_t>(static_cast<uint32_t>(band.to.x)) << 32 |
+                       static_cast<uint32_t>(band.to.y));
+    }
     if (editor_->curve().active) {
         for (const Vec3& q : editor_->curve().q)
             h = MixVec(h, q);
@@ -538,7 +547,7 @@ SceneLoad ViewSet::LoadOfView(const ViewPanel& v) const {
             load.patchCopies += copies * obj.patchCount();
         if (mode != kDisplayShaded) load.segmentCopies += copies * obj.segmentCount();
         // The two passes over the current object's points in the wireframe views.
-        if (mode == kDisplayWireframe && current && !editor_->cameraDragging())
+        if (mode == kDisplayWireframe && current && !editor_->CameraDragged(v.camera))
             load.points += 2.0 * static_cast<double>(obj.points.size());
     }
     return load;
@@ -704,8 +713,16 @@ bool ViewSet::DrawPass(FrameSlices::Clock::time_point deadline) {
     return drew;
 }
 
+bool ViewSet::FullOwed() const {
+    for (int i = 0; i < kViews; ++i)
+        if (drawnReduced_[i] && views_[i]) return true;
+    return false;
+}
+
 void ViewSet::ScheduleSettle() {
-    if (!governor_.fullOwed()) return;
+    // Any view still showing a reduced picture is owed its full one, whichever view was drawn
+    // last.
+    if (!FullOwed()) return;
     const uint32_t now = ::zarni::TickCount();
     const int32_t wait = static_cast<int32_t>(governor_.settleAtMs() - now);
     settleTimer_.StartOnce(std::max(1, wait));

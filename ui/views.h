@@ -138,6 +138,8 @@ class ViewSet : public wxEvtHandler, public ViewHost {
     // True while a marked view has not been drawn or a picture drawn in slices is not finished:
     // false means every requested picture is on screen, resizes and layouts included.
     bool RedrawPending() const;
+    // Whether a view shows a reduced picture whose full one is still to come.
+    bool FullOwed() const;
     // The idle pass: the marked views and the pictures under way get about one slice of time
     // (DetailGovernor::kSliceMs), so a picture that takes longer is finished over several
     // turns of the event loop; a new request to a view starts its picture again. True when
@@ -203,7 +205,7 @@ class ViewSet : public wxEvtHandler, public ViewHost {
     friend class ViewPanel;
     // The scene of the document; the background pictures' textures come from (and are made
     // in) `textures`, whose object space is current.
-    SceneInput MakeSceneInput(PictureTextures& textures) const;
+    SceneInput MakeSceneInput(const ViewPanel& v, PictureTextures& textures) const;
     void CountDraw() { ++drawCount_; }
     void RequestDraw(int i);
     // Draws one view now, as FlushRedraws does.

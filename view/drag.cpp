@@ -368,6 +368,7 @@ void ViewEditor::RightDown(ViewCamera& view, CursorPoint pos, ModifierKeys keys)
     if (PressOnAPoint(view, pos, keys, kDragTurnHandles)) return;
     if (EnterPerspective(view)) host_.ReloadProjection(view);
     cameraDragging_ = true;
+    draggedCamera_ = &view;
     state_ = kDragOrbit;
     prevCursor_ = pos;
     host_.RedrawView(view);
@@ -398,6 +399,7 @@ void ViewEditor::MiddleDown(ViewCamera& view, CursorPoint pos, ModifierKeys keys
     buttonState_ = host_.ButtonsDown();
     if (PressOnAPoint(view, pos, keys, kDragScaleHandles)) return;
     cameraDragging_ = true;
+    draggedCamera_ = &view;
     state_ = kDragPan;
     prevCursor_ = pos;
     host_.RedrawView(view);
@@ -424,6 +426,7 @@ void ViewEditor::MiddleUp(ViewCamera& view, CursorPoint pos, ModifierKeys keys) 
         host_.RedrawPalette();
     }
     cameraDragging_ = false;
+    draggedCamera_ = nullptr;
     state_ = kDragIdle;
     ComputeSavedMatrices(view, cameras_.fovy);
     host_.RedrawView(view);  // the points come back

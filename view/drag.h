@@ -152,8 +152,11 @@ class ViewEditor {
 
     int32_t dragState() const { return state_; }
     bool dragging() const { return state_ != kDragIdle; }
-    // Points are left out of the picture while the camera is dragged.
+    // Points are left out of the picture of the view whose camera is dragged.
     bool cameraDragging() const { return cameraDragging_; }
+    bool CameraDragged(const ViewCamera& view) const {
+        return cameraDragging_ && draggedCamera_ == &view;
+    }
     const CurveDraft& curve() const { return curve_; }
     const RubberBand& rubberBand() const { return band_; }
     Vec3 dragOrigin() const { return dragOrigin_; }
@@ -178,6 +181,7 @@ class ViewEditor {
 
     int32_t state_ = kDragIdle;
     bool cameraDragging_ = false;
+    const ViewCamera* draggedCamera_ = nullptr;
     uint8_t buttonState_ = 0;
     // Start of the last rubber band: a second press soon after it starts a curve.
     uint32_t lastClickTime_ = 0;

@@ -222,9 +222,7 @@ TEST_F(Redraws, ADragOnAHeavyDocumentKeepsTheEventLoopTurning) {
     views.view(0)->camera.displayMode = kDisplayShaded;
     views.RedrawAllViews();
     // Pictures this slow come quick first, then whole once nothing else is asked for.
-    ASSERT_TRUE(WaitUntil([&] {
-        return !views.RedrawPending() && views.frameLevel().full && !views.governor().fullOwed();
-    }));
+    ASSERT_TRUE(WaitForFullPictures(views));
 
     using Clock = std::chrono::steady_clock;
     Clock::time_point last = Clock::now();
@@ -258,9 +256,8 @@ TEST_F(Redraws, ADragOnAHeavyDocumentKeepsTheEventLoopTurning) {
     EXPECT_LT(longestMs, 500.0) << "the event loop stood still during the drag";
     EXPECT_TRUE(reduced) << "a full frame of this document is over the budget";
     EXPECT_NE(view->camera.yaw, yaw);
-    // Released: the full picture follows and nothing more is owed.
-    ASSERT_TRUE(WaitUntil([&] { return !views.RedrawPending() && views.frameLevel().full; }));
-    EXPECT_FALSE(views.governor().fullOwed());
+    // Released: the full pictures follow and nothing more is owed.
+    ASSERT_TRUE(WaitForFullPictures(views));
     ExpectPicturesShowTheState(views);
 }
 
@@ -376,8 +373,7 @@ TEST_F(Redraws, PicturesSlowerThanASliceAreDrawnInSlicesBetweenTurnsOfTheEventLo
     EXPECT_LT(ticks.longestMs, 500.0);
     sim.MouseUp(wxMOUSE_BTN_MIDDLE);
     ASSERT_TRUE(WaitUntil([&] { return views.editor().dragState() == kDragIdle; }));
-    ASSERT_TRUE(
-        WaitUntil([&] { return !views.RedrawPending() && views.frameLevel().full; }, 120.0));
+    ASSERT_TRUE(WaitForFullPictures(views, 120000));
     ExpectPicturesShowTheState(views);
 }
 

@@ -30,4 +30,12 @@ inline bool WaitForPictures(ViewSet& views) {
     return WaitUntil([&] { return !views.RedrawPending(); });
 }
 
+// Until every view shows its full picture: nothing marked, nothing reduced still owed.
+inline bool WaitForFullPictures(ViewSet& views, int limitMs = 10000) {
+    const std::function<bool()> settled = [&] {
+        return !views.RedrawPending() && !views.FullOwed();
+    };
+    return WaitUntil(settled, limitMs);
+}
+
 }  // namespace zarni
