@@ -59,6 +59,8 @@ DrawOptions OptionsOf(const SceneInput& in) {
 
 // Points drawn by one piece of a sliced frame: a few milliseconds' worth.
 constexpr size_t kPointsPerPiece = 16384;
+// Patches or segments whose arms one piece draws.
+constexpr size_t kArmsPerPiece = 4096;
 
 // Runs `draw(i)` for every `every`-th index below `count`, in pieces of a sliced frame, each
 // piece between its own glBegin and glEnd (points are rasterised one by one, so the pieces
@@ -214,8 +216,7 @@ void DrawObjects(const SceneInput& in, const ViewCamera& view) {
             Color(current ? wire : other);
             DrawObjectCurves(obj, div, ArraysOf(in, i, obj), options);
         }
-        if ((in.sw.handleMode == 1 || !MinimumDrawing(in)) && TakePiece(in.slices))
-            DrawControlArms(in);
+        if (in.sw.handleMode == 1 || !MinimumDrawing(in)) DrawControlArms(in);
         return;
     }
 
@@ -297,37 +298,47 @@ void DrawControlArms(const SceneInput& in) {
                                             {{0, 3}, {1, 3}, {1, 2}, {0, 2}},
                                             {{3, 0}, {2, 0}, {2, 1}, {3, 1}},
                                             {{3, 3}, {2, 3}, {2, 2}, {3, 2}}};
+    // With everything selected a huge object has arms by the million: they are drawn in pieces
+    // of a sliced frame, as the points are.
     const size_t patches = std::min(obj->patches.size(), obj->patchCache.size() / 48);
     const int32_t segCount = obj->segmentCount();
-    for (size_t p = 0; p < patches; ++p) {
-        const Patch& q = obj->patches[p];
-        if (q.edge0 < 0 || q.edge0 >= segCount || q.edge1 < 0 || q.edge1 >= segCount) continue;
-        const int32_t corners[4] = {obj->segments[q.edge0].p0, obj->segments[q.edge0].p3,
-                                    obj->segments[q.edge1].p0, obj->segments[q.edge1].p3};
-        const float* net = obj->patchCache.data() + 48 * p;
-        for (int c = 0; c < 4; ++c) {
-            if (!isSelected(corners[c])) continue;
-            glBegin(GL_LINE_LOOP);
-            for (const auto& rc : kLoops[c])
-                glVertex3fv(net + (rc[0] * 4 + rc[1]) * 3);
-            glEnd();
+    for (size_t first = 0; first < patches; first += kArmsPerPiece) {
+        if (!TakePiece(in.slices)) continue;
+        const size_t end = std::min(patches, first + kArmsPerPiece);
+        for (size_t p = first; p < end; ++p) {
+            const Patch& q = obj->patches[p];
+            if (q.edge0 < 0 || q.edge0 >= segCount || q.edge1 < 0 || q.edge1 >= segCount) continue;
+            const int32_t corners[4] = {obj->segments[q.edge0].p0, obj->segments[q.edge0].p3,
+                                        obj->segments[q.edge1].p0, obj->segments[q.edge1].p3};
+            const float* net = obj->patchCache.data() + 48 * p;
+            for (int c = 0; c < 4; ++c) {
+                if (!isSelected(corners[c])) continue;
+                glBegin(GL_LINE_LOOP);
+                for (const auto& rc : kLoops[c])
+                    glVertex3fv(net + (rc[0] * 4 + rc[1]) * 3);
+                glEnd();
+            }
         }
     }
     const size_t segments = std::min(obj->segments.size(), obj->segmentCache.size() / 12);
-    glBegin(GL_LINES);
-    for (size_t s = 0; s < segments; ++s) {
-        const Segment& seg = obj->segments[s];
-        const float* cp = obj->segmentCache.data() + 12 * s;
-        if (isSelected(seg.p0)) {
-            glVertex3fv(cp);
-            glVertex3fv(cp + 3);
+    for (size_t first = 0; first < segments; first += kArmsPerPiece) {
+        if (!TakePiece(in.slices)) continue;
+        const size_t end = std::min(segments, first + kArmsPerPiece);
+        glBegin(GL_LINES);
+        for (size_t s = first; s < end; ++s) {
+            const Segment& seg = obj->segments[s];
+            const float* cp = obj->segmentCache.data() + 12 * s;
+            if (isSelected(seg.p0)) {
+                glVertex3fv(cp);
+                glVertex3fv(cp + 3);
+            }
+            if (isSelected(seg.p3)) {
+                glVertex3fv(cp + 9);
+                glVertex3fv(cp + 6);
+            }
         }
-        if (isSelected(seg.p3)) {
-            glVertex3fv(cp + 9);
-            glVertex3fv(cp + 6);
-        }
+        glEnd();
     }
-    glEnd();
 }
 
 void DrawCurvePreview(const SceneInput& in) {

@@ -611,10 +611,12 @@ bool ViewSet::DrawSlice() {
         underWay = underWay || (v && v->frameInProgress());
     if (underWay) {
         // The GL finishes a slice's drawing after it was sent: the next slice sends for as
-        // long as lets the two together take a slice's time.
+        // long as lets the two together take a slice's time. Sending can be a hundred times
+        // quicker than drawing (arrays in buffers), so the time to send may come down to
+        // a single piece's.
         const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
         if (ms > 0.0) {
-            sliceSendMs_ = std::clamp(sliceSendMs_ * DetailGovernor::kSliceMs / ms, 5.0,
+            sliceSendMs_ = std::clamp(sliceSendMs_ * DetailGovernor::kSliceMs / ms, 0.01,
                                       DetailGovernor::kSliceMs);
         }
     }

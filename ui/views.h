@@ -242,7 +242,7 @@ class ViewSet : public wxEvtHandler, public ViewHost {
     bool buttonsWereDown_ = false;
     // How long a slice may send drawing before it waits for the GL to finish it, learnt so
     // that a slice with its finish takes about DetailGovernor::kSliceMs.
-    double sliceSendMs_ = DetailGovernor::kSliceMs / 2;
+    double sliceSendMs_ = 2.0;  // the first slice of a picture sends little
     int lastIdleView_ = kViews;
     bool sliceThisRound_ = false;
     // Views whose last picture was a reduced one.
