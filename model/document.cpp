@@ -109,6 +109,18 @@ void JoinWithPrevious(Document& doc, const EditSwitches& sw) {
     DocumentChanged(doc, sw);
 }
 
+Document WithoutObjects(const Document& doc) {
+    Document out;
+    out.currentObject = doc.currentObject;
+    out.objectSerial = doc.objectSerial;
+    out.modified = doc.modified;
+    out.backPictures = doc.backPictures;
+    out.pictureRatio = doc.pictureRatio;
+    out.view = doc.view;
+    out.pivot = doc.pivot;
+    return out;
+}
+
 void ClearDocument(Document& doc, Clipboard& clipboard) {
     doc.objects.clear();
     doc.objects.shrink_to_fit();

@@ -188,6 +188,9 @@ void DeleteCurrentObject(Document& doc, const EditSwitches& sw);
 void JoinWithPrevious(Document& doc, const EditSwitches& sw);
 // Releases every object, the selection, the background pictures and the clipboard.
 void ClearDocument(Document& doc, Clipboard& clipboard);
+// The document without its objects and selection: what a file read into it replaces, the
+// rest (the serial, the view, the pictures' placement) being what a file may leave as it is.
+Document WithoutObjects(const Document& doc);
 // Rebuilds both control caches of the current object.
 void RebuildControlCaches(Document& doc);
 // Rebuilds both control caches of one object.

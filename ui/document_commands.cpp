@@ -9,15 +9,16 @@
 #include <functional>
 #include <new>
 
-#include "formats/native_file.h"
 #include "formats/gltf_export.h"
+#include "formats/native_file.h"
 #include "formats/obj_export.h"
-#include "formats/stl_export.h"
 #include "formats/pov_export.h"
+#include "formats/stl_export.h"
 #include "formats/svg_import.h"
 #include "ui/app_state.h"
 #include "ui/back_pictures.h"
 #include "ui/file_dialog.h"
+#include "ui/long_work.h"
 #include "ui/palette_strip.h"
 #include "ui/views.h"
 
@@ -31,6 +32,15 @@ void ReportError(wxWindow* owner, const std::string& text, const char* caption) 
 
 std::string Reason(const std::string& why, int result) {
     return why.empty() ? DocumentFileResultText(result) : why;
+}
+
+// Writes the document to `path` on a worker thread, with a progress dialog if it takes long.
+int WriteWithProgress(wxWindow* owner, const std::string& path, std::string* why) {
+    const Document& doc = App().doc;
+    int result = kFileOk;
+    RunLongWork(owner, "ファイルの保存", "ファイルを保存しています。\n" + MessagePath(path),
+                [&] { result = WriteDocumentFile(doc, path, why); });
+    return result;
 }
 
 // What the scene file takes from view 0, the perspective view.
@@ -164,7 +174,7 @@ bool SaveCommand(wxWindow* owner) {
     if (app.documentPath.empty()) return SaveAsCommand(owner);
     StoreCameraMemories(app.cameras, app.doc);
     std::string why;
-    const int result = WriteDocumentFile(app.doc, app.documentPath, &why);
+    const int result = WriteWithProgress(owner, app.documentPath, &why);
     if (result != kFileOk) {
         ReportError(owner,
                     "ファイルを保存できませんでした。\n" + MessagePath(app.documentPath) + "\n" +
@@ -188,7 +198,7 @@ bool SaveAsCommand(wxWindow* owner) {
     }
     StoreCameraMemories(app.cameras, app.doc);
     std::string why;
-    const int result = WriteDocumentFile(app.doc, app.fileDialog.fileName, &why);
+    const int result = WriteWithProgress(owner, app.fileDialog.fileName, &why);
     if (result != kFileOk) {
         ReportError(owner,
                     "ファイルを保存できませんでした。\n" + MessagePath(app.fileDialog.fileName) +
@@ -267,7 +277,13 @@ bool OpenCommandLineFile(wxWindow* owner, const std::string& path,
                          const std::string& picturesBeside) {
     AppState& app = App();
     std::string why;
-    const int result = ReadDocumentFile(app.doc, app.sw, app.clipboard, path, {}, &why);
+    // Read beside the document the views still draw, which it then replaces.
+    Document read = WithoutObjects(app.doc);
+    EditSwitches sw = app.sw;
+    Clipboard clipboard;
+    int result = kFileOk;
+    RunLongWork(owner, "ファイルの読み込み", "ファイルを読み込んでいます。\n" + MessagePath(path),
+                [&] { result = ReadDocumentFile(read, sw, clipboard, path, {}, &why); });
     if (result != kFileOk) {
         const std::string text =
             "ファイルを読み込めませんでした。\n" + MessagePath(path) + "\n" + Reason(why, result);
@@ -275,6 +291,9 @@ bool OpenCommandLineFile(wxWindow* owner, const std::string& path,
         owner->CallAfter([owner, text] { ReportError(owner, text, "ファイルの読み込み"); });
         return false;
     }
+    app.doc = std::move(read);
+    app.sw = sw;
+    app.clipboard.Clear();
     app.cameras = CameraMemoriesFromDocument(app.doc);
     // A picture that cannot be loaded keeps its slot's name, so saving loses nothing; the
     // missing ones are reported together.

@@ -4,6 +4,7 @@
 #include <wx/dnd.h>
 #include <wx/filedlg.h>
 #include <wx/msgdlg.h>
+#include <wx/progdlg.h>
 #include <wx/timer.h>
 #include <wx/uiaction.h>
 
@@ -16,6 +17,8 @@
 #include "gui_fixture.h"
 #include "resources/ids.h"
 #include "tests/core/bmp_writer.h"
+#include "ui/document_commands.h"
+#include "ui/long_work.h"
 #include "ui/picture_dialog.h"
 #include "ui/views.h"
 
@@ -252,6 +255,38 @@ TEST_F(FileCommands, AnOpenedFileIsUnchangedAndAnyLaterChangeIsMarked) {
     wxTEST_DIALOG(Command(frame, kCmdExit), wxExpectModal<wxMessageDialog>(wxID_CANCEL).Optional());
     Pump(30);
     EXPECT_EQ(TheMainFrame(), nullptr);
+}
+
+// Open and Save run on a worker thread; one that takes long shows a progress dialog meanwhile
+// (here at once) and leaves nothing on screen after.
+TEST_F(FileCommands, LongOpenAndSaveShowProgressAndEndWithTheDocument) {
+    const std::string file = WriteSample("long.zarni", 3);
+    MainFrame* frame = Start();
+    int shown = 0;
+    SetLongWorkDelayForTesting(0);
+    SetLongWorkShownHookForTesting([&] {
+        for (wxWindow* w : wxTopLevelWindows)
+            if (wxDynamicCast(w, wxProgressDialog) && w->IsShown()) ++shown;
+    });
+    ASSERT_TRUE(OpenCommandLineFile(frame, file));
+    EXPECT_EQ(App().doc.objectCount(), 3);
+    EXPECT_FALSE(App().doc.modified);
+    App().doc.objects[0].name = "saved";
+    EXPECT_TRUE(SaveCommand(frame));
+    SetLongWorkDelayForTesting(500);
+    SetLongWorkShownHookForTesting({});
+    EXPECT_EQ(shown, 2);
+    EXPECT_FALSE(App().doc.modified);
+    Document back;
+    EditSwitches sw;
+    Clipboard clipboard;
+    ASSERT_EQ(ReadDocumentFile(back, sw, clipboard, file), kFileOk);
+    EXPECT_EQ(back.objects[0].name, "saved");
+    for (wxWindow* w : wxTopLevelWindows)
+        EXPECT_EQ(wxDynamicCast(w, wxProgressDialog), nullptr);
+
+    // What the worker throws comes back to the caller, after the worker has ended.
+    EXPECT_THROW(RunLongWork(frame, "t", "m", [] { throw std::bad_alloc(); }), std::bad_alloc);
 }
 
 // The toolkit's dialog of `type` on screen, if one is.
