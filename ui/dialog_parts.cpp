@@ -1,6 +1,8 @@
 // Number boxes with wrapping up-downs, axis radio rows and metrics shared by the small dialogs.
 #include "ui/dialog_parts.h"
 
+#include <wx/button.h>
+#include <wx/dialog.h>
 #include <wx/radiobut.h>
 #include <wx/sizer.h>
 #include <wx/spinbutt.h>
@@ -148,6 +150,26 @@ DialogMetrics MetricsOf(wxWindow* dialog) {
     const wxSize margin = dialog->ConvertDialogToPixels(wxSize(7, 7));
     const wxSize gap = dialog->ConvertDialogToPixels(wxSize(4, 4));
     return {margin.x, gap.y, gap.x};
+}
+
+wxButton* FinishDialogLayout(wxDialog* dialog, wxSizer* content, const DialogMetrics& m,
+                             wxSize templateSize) {
+    auto* ok = new wxButton(dialog, wxID_OK, "OK");
+    auto* cancel = new wxButton(dialog, wxID_CANCEL, "Cancel");
+    ok->SetDefault();
+    auto* buttons = new wxStdDialogButtonSizer;
+    buttons->AddButton(ok);
+    buttons->AddButton(cancel);
+    buttons->Realize();
+
+    auto* top = new wxBoxSizer(wxVERTICAL);
+    top->Add(content, 0, wxALL | wxEXPAND, m.margin);
+    top->AddStretchSpacer();
+    top->Add(buttons, 0, wxLEFT | wxRIGHT | wxBOTTOM | wxEXPAND, m.margin);
+    if (templateSize != wxDefaultSize) top->SetMinSize(dialog->ConvertDialogToPixels(templateSize));
+    dialog->SetSizerAndFit(top);
+    dialog->CentreOnParent();
+    return ok;
 }
 
 wxBoxSizer* AxisButtons(wxWindow* dialog, int firstId, std::array<wxRadioButton*, 3>& buttons,

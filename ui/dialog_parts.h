@@ -2,6 +2,7 @@
 // axis radio buttons, dialog-unit metrics and the reading of typed numbers.
 #pragma once
 
+#include <wx/gdicmn.h>
 #include <wx/string.h>
 
 #include <array>
@@ -10,6 +11,9 @@
 #include <string>
 
 class wxBoxSizer;
+class wxButton;
+class wxDialog;
+class wxSizer;
 class wxRadioButton;
 class wxSpinButton;
 class wxTextCtrl;
@@ -58,6 +62,12 @@ struct DialogMetrics {
 };
 
 DialogMetrics MetricsOf(wxWindow* dialog);
+
+// Lays out a dialog: `content` above the OK and Cancel buttons in the desktop's order, OK the
+// default, the whole sized from its content but never below `templateSize` in dialog units
+// (none when default), centred on its parent. Returns the OK button.
+wxButton* FinishDialogLayout(wxDialog* dialog, wxSizer* content, const DialogMetrics& m,
+                             wxSize templateSize = wxDefaultSize);
 
 // Three radio buttons "X", "Y", "Z" in a row with ids firstId..firstId+2, the first starting a
 // group, the one for `axis` (1..3) on. A hidden fourth in the same group is on when `axis` names

@@ -1,6 +1,6 @@
 // The extrude and lathe dialogs and the palette commands that run them before the operation.
-#include "rules/file_names.h"
 #include "ui/shape_dialogs.h"
+#include "rules/file_names.h"
 
 #include <wx/app.h>
 #include <wx/button.h>
@@ -13,10 +13,9 @@
 #include <wx/textctrl.h>
 #include <wx/utils.h>
 
-
-#include "ui/dialog_parts.h"
-#include "ui/app_state.h"
 #include "rules/shape_settings.h"
+#include "ui/app_state.h"
+#include "ui/dialog_parts.h"
 #include "ui/palette_strip.h"
 #include "ui/ui_font.h"
 #include "ui/views.h"
@@ -54,36 +53,16 @@ wxStaticText* Label(wxWindow* dialog, int id, const char* text) {
     return new wxStaticText(dialog, id, UiText(text));
 }
 
-// The OK and Cancel buttons in the desktop's order, OK the default, and the whole dialog
-// sized from its content but never below its template size in dialog units.
-void FinishLayout(wxDialog* dialog, wxSizer* content, wxSize templateSize, const DialogMetrics& m) {
-    auto* ok = new wxButton(dialog, wxID_OK, "OK");
-    auto* cancel = new wxButton(dialog, wxID_CANCEL, "Cancel");
-    ok->SetDefault();
-    auto* buttons = new wxStdDialogButtonSizer;
-    buttons->AddButton(ok);
-    buttons->AddButton(cancel);
-    buttons->Realize();
-
-    auto* top = new wxBoxSizer(wxVERTICAL);
-    top->Add(content, 0, wxALL | wxEXPAND, m.margin);
-    top->AddStretchSpacer();
-    top->Add(buttons, 0, wxLEFT | wxRIGHT | wxBOTTOM | wxEXPAND, m.margin);
-    top->SetMinSize(dialog->ConvertDialogToPixels(templateSize));
-    dialog->SetSizerAndFit(top);
-    dialog->CentreOnParent();
-}
-
 wxWindow* DialogOwner(wxWindow* parent) {
     return parent != nullptr ? parent : wxTheApp->GetTopWindow();
 }
 
 // The values were used but not remembered; say so rather than losing them without a word.
 void ReportUnsavedSettings(wxWindow* owner, const char* caption) {
-    wxMessageDialog message(
-        owner,
-        UiText("設定を保存できませんでした\n") + wxString::FromUTF8(MessagePath(App().settingsPath)),
-        UiText(caption), wxOK | wxICON_EXCLAMATION);
+    wxMessageDialog message(owner,
+                            UiText("設定を保存できませんでした\n") +
+                                wxString::FromUTF8(MessagePath(App().settingsPath)),
+                            UiText(caption), wxOK | wxICON_EXCLAMATION);
     message.ShowModal();
 }
 
@@ -113,7 +92,7 @@ ExtrudeDialog::ExtrudeDialog(wxWindow* parent, const std::string& settingsPath)
     grid->Add(minus_, 0, wxALIGN_CENTER_VERTICAL);
     grid->Add(lengthLabel, 0, wxALIGN_CENTER_VERTICAL);
     grid->Add(lengthRow, 0, wxALIGN_CENTER_VERTICAL);
-    FinishLayout(this, grid, wxSize(120, 90), m);
+    FinishDialogLayout(this, grid, m, wxSize(120, 90));
 }
 
 bool ExtrudeDialog::StoreSettings(ExtrudeSettings& settings) {
@@ -168,7 +147,7 @@ LatheDialog::LatheDialog(wxWindow* parent, const std::string& settingsPath)
     grid->Add(countRow, 0, wxALIGN_CENTER_VERTICAL);
     grid->Add(divLabel, 0, wxALIGN_CENTER_VERTICAL);
     grid->Add(divRow, 0, wxALIGN_CENTER_VERTICAL);
-    FinishLayout(this, grid, wxSize(120, 130), m);
+    FinishDialogLayout(this, grid, m, wxSize(120, 130));
 }
 
 bool LatheDialog::StoreSettings(LatheSettings& settings) {

@@ -67,18 +67,7 @@ TextDialog::TextDialog(wxWindow* parent, const std::string& settingsPath)
     grid->Add(new wxStaticText(this, wxID_ANY, UiText("大きさ")), 0, wxALIGN_CENTER_VERTICAL);
     grid->Add(size_, 0);
 
-    auto* ok = new wxButton(this, wxID_OK, "OK");
-    auto* cancel = new wxButton(this, wxID_CANCEL, "Cancel");
-    ok->SetDefault();
-    auto* buttons = new wxStdDialogButtonSizer;
-    buttons->AddButton(ok);
-    buttons->AddButton(cancel);
-    buttons->Realize();
-    auto* top = new wxBoxSizer(wxVERTICAL);
-    top->Add(grid, 1, wxALL | wxEXPAND, m.margin);
-    top->Add(buttons, 0, wxLEFT | wxRIGHT | wxBOTTOM | wxEXPAND, m.margin);
-    SetSizerAndFit(top);
-    CentreOnParent();
+    wxButton* ok = FinishDialogLayout(this, grid, m);
     ok->Bind(wxEVT_BUTTON, &TextDialog::OnOk, this);
 }
 
