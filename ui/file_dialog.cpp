@@ -1,7 +1,9 @@
 // Closed file choosers wait a few seconds, hidden, before they are destroyed.
 #include "ui/file_dialog.h"
 
+#include <gtk/gtk.h>
 #include <wx/timer.h>
+#include <wx/toplevel.h>
 
 #include <algorithm>
 #include <chrono>
@@ -19,7 +21,7 @@ struct Retired {
 };
 
 // The closed choosers and the timer that destroys them once their grace is over. A chooser
-// destroyed with its parent first leaves the list through its destroy event.
+// destroyed otherwise (at the program's end) leaves the list through its destroy event.
 class Retirement : public wxTimer {
   public:
     void Add(FileChooser* chooser) {
@@ -27,13 +29,6 @@ class Retirement : public wxTimer {
             if (event.GetEventObject() == chooser) Forget(chooser);
             event.Skip();
         });
-        // A parent that goes first takes its waiting choosers with it, while it still exists.
-        if (wxWindow* parent = chooser->GetParent()) {
-            parent->Bind(wxEVT_DESTROY, [this, parent](wxWindowDestroyEvent& event) {
-                if (event.GetEventObject() == parent) DestroyChildrenOf(parent);
-                event.Skip();
-            });
-        }
         retired_.push_back({chooser, std::chrono::steady_clock::now()});
         if (!IsRunning()) Start(1000);
     }
@@ -50,16 +45,6 @@ class Retirement : public wxTimer {
     }
 
   private:
-    void DestroyChildrenOf(wxWindow* parent) {
-        std::vector<FileChooser*> children;
-        for (const Retired& r : retired_)
-            if (r.chooser->GetParent() == parent) children.push_back(r.chooser);
-        for (FileChooser* chooser : children) {
-            Forget(chooser);
-            delete chooser;
-        }
-        if (retired_.empty()) Stop();
-    }
     void Forget(FileChooser* chooser) {
         retired_.erase(std::remove_if(retired_.begin(), retired_.end(),
                                       [chooser](const Retired& r) { return r.chooser == chooser; }),
@@ -77,10 +62,20 @@ Retirement& TheRetirement() {
 
 FileDialog::FileDialog(wxWindow* parent, const wxString& message, const wxString& defaultDir,
                        const wxString& defaultFile, const wxString& wildcard, long style)
-    : chooser_(new FileChooser(parent, message, defaultDir, defaultFile, wildcard, style)) {}
+    : chooser_(new FileChooser(nullptr, message, defaultDir, defaultFile, wildcard, style)) {
+    if (wxWindow* top = parent ? wxGetTopLevelParent(parent) : nullptr) {
+        GtkWindow* window = GTK_WINDOW(chooser_->GetHandle());
+        gtk_window_set_transient_for(window, GTK_WINDOW(top->GetHandle()));
+        gtk_window_set_destroy_with_parent(window, FALSE);
+    }
+}
 
 FileDialog::~FileDialog() {
     chooser_->Hide();
+    // The toolkit's dialog made without a parent still names the application's top window as
+    // its own, without being among that window's children: once that window is gone the name
+    // would point at nothing when the chooser is destroyed.
+    chooser_->SetParent(nullptr);
     TheRetirement().Add(chooser_);
 }
 

@@ -22,6 +22,8 @@ class FileChooser : public wxFileDialog {
         wxFileDialog::GetPaths(paths);
         if (paths.empty() && !lastSet_.empty()) paths.Add(lastSet_);
     }
+    // A closed chooser waiting to be destroyed keeps nobody from quitting.
+    bool ShouldPreventAppExit() const override { return false; }
 
   private:
     wxString lastSet_;
@@ -29,7 +31,9 @@ class FileChooser : public wxFileDialog {
 
 // A chooser used like a dialog on the stack. GTK's chooser goes on loading the folder it was
 // pointed at after it closes, and a chooser destroyed at once has its late callbacks find its
-// widgets gone; so a closed chooser is hidden and destroyed a few seconds later.
+// widgets gone; so a closed chooser is hidden and destroyed a few seconds later. It belongs to
+// no window (it only stands in front of `parent`), so that a window closed meanwhile does not
+// take it along before its time.
 class FileDialog {
   public:
     FileDialog(wxWindow* parent, const wxString& message, const wxString& defaultDir,

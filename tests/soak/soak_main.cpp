@@ -166,13 +166,6 @@ void OnGLibMessage(const gchar* domain, GLogLevelFlags level, const gchar* messa
         g_log_default_handler(domain, level, message, nullptr);
         return;
     }
-    // GTK's file chooser finishes loading a folder after it has closed and then finds its own
-    // tree view gone; the program keeps its choosers a while for that, but the chooser can
-    // still lose the race. It is the toolkit's own and harmless: reported, not counted.
-    if (message != nullptr && std::strstr(message, "gtk_tree_view_get_selection") != nullptr) {
-        std::fprintf(stderr, "soak: (file chooser) %s\n", message);
-        return;
-    }
     if (g_inSimulator > 0) {
         std::fprintf(stderr, "soak: (input simulator) %s\n", message ? message : "");
         return;
