@@ -64,6 +64,9 @@ inline void TransformDirection(const CopyTransform& t, const float* in, float* o
             t.linear[r * 3] * in[0] + t.linear[r * 3 + 1] * in[1] + t.linear[r * 3 + 2] * in[2];
 }
 
+// Three floats (a point or a direction) in the first three lanes of a vector register.
+typedef float FloatLanes __attribute__((vector_size(16)));
+
 // An object's name for a mesh file: UTF-8, control characters as '_', and "OBJ_" with the
 // object's number (from 1) for a name that is empty or only spaces.
 std::string MeshObjectName(const PatchObject& obj, size_t index);
