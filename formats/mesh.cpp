@@ -5,9 +5,15 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cerrno>
 #include <cmath>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <deque>
+#include <exception>
+#include <memory>
+#include <mutex>
 #include <system_error>
 #include <thread>
 #include <unordered_map>
@@ -383,6 +389,204 @@ class MeshBuilder {
 
 ObjectMesh BuildObjectMesh(const PatchObject& obj, int32_t steps) {
     return MeshBuilder(obj, TessellationSteps(steps)).Build();
+}
+
+void OnTwoThreads(size_t count, const std::function<void(size_t, size_t)>& work) {
+    const size_t half = count / 2;
+    std::exception_ptr failed;
+    std::thread second;
+    if (half > 0) {
+        try {
+            second = std::thread([&] {
+                try {
+                    work(half, count);
+                } catch (...) {
+                    failed = std::current_exception();
+                }
+            });
+        } catch (const std::system_error&) {
+            // No thread to be had: this one does it all.
+        }
+    }
+    if (!second.joinable()) {
+        work(0, count);
+        return;
+    }
+    try {
+        work(0, half);
+    } catch (...) {
+        second.join();
+        throw;
+    }
+    second.join();
+    if (failed) std::rethrow_exception(failed);
+}
+
+namespace {
+
+// Thrown into `make` at its next block once the writer has given up.
+struct Stopped {};
+
+// Without a second thread: each full block is delivered at once.
+class DirectOut final : public BlockOut {
+  public:
+    explicit DirectOut(const std::function<bool(const char*, size_t)>& deliver)
+        : deliver_(deliver), block_(new char[kBlockBytes]) {
+        start_ = at_ = block_.get();
+        end_ = start_ + kBlockBytes;
+    }
+    bool Finish() { return Deliver(); }
+
+  private:
+    void Swap() override {
+        if (!Deliver()) throw Stopped();
+    }
+    bool Deliver() {
+        const size_t n = static_cast<size_t>(at_ - start_);
+        at_ = start_;
+        return n == 0 || deliver_(start_, n);
+    }
+
+    const std::function<bool(const char*, size_t)>& deliver_;
+    std::unique_ptr<char[]> block_;
+};
+
+// Full blocks queued from the making thread to the writing one, which hands them back empty.
+class PipedOut final : public BlockOut {
+  public:
+    PipedOut() {
+        for (auto& b : blocks_)
+            b.reset(new char[kBlockBytes]);
+        for (size_t b = 1; b < kBlocks; ++b)
+            empty_.push_back(blocks_[b].get());
+        start_ = at_ = blocks_[0].get();
+        end_ = start_ + kBlockBytes;
+    }
+
+    // The making thread's end: its last bytes, or the exception that ended it.
+    void Finish(std::exception_ptr failed) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!failed && at_ > start_) full_.push_back({start_, static_cast<size_t>(at_ - start_)});
+        failed_ = failed;
+        done_ = true;
+        changed_.notify_all();
+    }
+
+    // Delivers the blocks as they come until the making thread is done or `deliver` fails.
+    bool Drain(const std::function<bool(const char*, size_t)>& deliver) {
+        for (;;) {
+            Piece piece;
+            {
+                std::unique_lock<std::mutex> lock(mutex_);
+                changed_.wait(lock, [this] { return done_ || !full_.empty(); });
+                if (failed_ || full_.empty()) return !failed_;
+                piece = full_.front();
+                full_.pop_front();
+            }
+            if (!deliver(piece.data, piece.size)) {
+                Stop();
+                return false;
+            }
+            std::lock_guard<std::mutex> lock(mutex_);
+            empty_.push_back(piece.data);
+            changed_.notify_all();
+        }
+    }
+
+    void Stop() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stopped_ = true;
+        changed_.notify_all();
+    }
+
+    // After the making thread has ended: the exception that ended it, if any.
+    std::exception_ptr failed() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return failed_;
+    }
+
+  private:
+    struct Piece {
+        char* data = nullptr;
+        size_t size = 0;
+    };
+    // Enough for the maker to fill one block while the writer writes another.
+    static constexpr size_t kBlocks = 4;
+
+    void Swap() override {
+        std::unique_lock<std::mutex> lock(mutex_);
+        full_.push_back({start_, static_cast<size_t>(at_ - start_)});
+        at_ = start_;
+        changed_.notify_all();
+        changed_.wait(lock, [this] { return stopped_ || !empty_.empty(); });
+        if (stopped_) throw Stopped();
+        start_ = at_ = empty_.back();
+        end_ = start_ + kBlockBytes;
+        empty_.pop_back();
+    }
+
+    std::unique_ptr<char[]> blocks_[kBlocks];
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<Piece> full_;
+    std::vector<char*> empty_;
+    bool stopped_ = false;
+    bool done_ = false;
+    std::exception_ptr failed_;
+};
+
+}  // namespace
+
+void BlockOut::Put(const void* data, size_t n) {
+    const char* from = static_cast<const char*>(data);
+    while (n > 0) {
+        if (at_ == end_) Swap();
+        const size_t part = std::min(n, static_cast<size_t>(end_ - at_));
+        std::memcpy(at_, from, part);
+        at_ += part;
+        from += part;
+        n -= part;
+    }
+}
+
+bool StreamBytes(const std::function<void(BlockOut&)>& make,
+                 const std::function<bool(const char*, size_t)>& deliver) {
+    PipedOut piped;
+    std::thread maker;
+    try {
+        maker = std::thread([&] {
+            std::exception_ptr failed;
+            try {
+                make(piped);
+            } catch (const Stopped&) {
+            } catch (...) {
+                failed = std::current_exception();
+            }
+            piped.Finish(failed);
+        });
+    } catch (const std::system_error&) {
+        DirectOut direct(deliver);
+        try {
+            make(direct);
+        } catch (const Stopped&) {
+            return false;
+        }
+        return direct.Finish();
+    }
+    bool ok;
+    try {
+        ok = piped.Drain(deliver);
+    } catch (...) {
+        piped.Stop();
+        maker.join();
+        throw;
+    }
+    // The writer's errno (a full disk) is the reason its caller reports.
+    const int error = errno;
+    maker.join();
+    if (std::exception_ptr failed = piped.failed()) std::rethrow_exception(failed);
+    errno = error;
+    return ok;
 }
 
 std::string MeshObjectName(const PatchObject& obj, size_t index) {
