@@ -1,22 +1,22 @@
-// glTF 2.0 binary: the shared object meshes welded into indexed vertices, every copy placed
-// into one buffer, and the model handed to TinyGLTF to write.
+// glTF 2.0 binary: the shared object meshes welded into indexed vertices, the model's JSON
+// written by TinyGLTF, and the BIN chunk streamed copy by copy from the welded meshes.
 #include "formats/gltf_export.h"
 
 #include <tiny_gltf.h>
 
 #include <algorithm>
+#include <array>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <exception>
 #include <limits>
 #include <map>
-#include <ostream>
-#include <streambuf>
+#include <sstream>
 #include <vector>
 
 #include "formats/mesh.h"
-#include "formats/text_out.h"
 #include "platform/files.h"
 
 namespace zarni {
@@ -137,86 +137,128 @@ int AddAccessor(tinygltf::Model& model, int view, int componentType, int type, s
     return static_cast<int>(model.accessors.size()) - 1;
 }
 
-// Every copy of one object's welded vertices and triangles into their places in the buffer.
-void PlaceCopies(const PatchObject& obj, const ObjectMesh& mesh, const Welded& w, float* positions,
-                 float* normals, uint32_t* indices, double min[3], double max[3]) {
-    float lo[3], hi[3];
-    std::fill(lo, lo + 3, std::numeric_limits<float>::infinity());
-    std::fill(hi, hi + 3, -std::numeric_limits<float>::infinity());
-    uint32_t base = 0;
-    const size_t count = w.position.size();
-    ForEachSymmetryCopyOf(obj, [&](const SymmetryCopy& copy) {
-        const CopyTransform t = SymmetryTransform(obj, copy);
-        for (size_t g = 0; g < count; ++g) {
-            float* at = positions + g * 3;
-            TransformPoint(t, &mesh.vertices[static_cast<size_t>(w.position[g]) * 3], at);
-            TransformDirection(t, &mesh.normals[static_cast<size_t>(w.normal[g]) * 3],
-                               normals + g * 3);
-            for (int k = 0; k < 3; ++k) {
-                lo[k] = std::min(lo[k], at[k]);
-                hi[k] = std::max(hi[k], at[k]);
+// What the file is made of: every object's mesh, welded, with its copies' placements, and the
+// text of the JSON chunk.
+struct GlbObject {
+    ObjectMesh mesh;
+    Welded welded;
+    std::vector<CopyTransform> copies;
+};
+
+struct GlbPlan {
+    std::vector<GlbObject> objects;
+    std::string json;
+    uint64_t binBytes = 0;
+
+    uint64_t jsonChunkBytes() const { return (json.size() + 3) / 4 * 4; }
+    uint64_t binChunkBytes() const { return (binBytes + 3) / 4 * 4; }
+    uint64_t fileBytes() const {
+        return 12 + 8 + jsonChunkBytes() + (binBytes > 0 ? 8 + binChunkBytes() : 0);
+    }
+};
+
+// The bounds of one object's placed vertices over all its copies, as floats. Lane by lane the
+// vector steps are std::min and std::max, taken in the vertices' order.
+void CopyBounds(const GlbObject& object, double min[3], double max[3]) {
+    const float* vertices = object.mesh.vertices.data();
+    const std::vector<int32_t>& positions = object.welded.position;
+    const size_t copies = object.copies.size();
+    const float inf = std::numeric_limits<float>::infinity();
+    std::vector<std::array<FloatLanes, 2>> ofCopy(copies);
+    OnTwoThreads(copies, [&](size_t first, size_t last) {
+        for (size_t c = first; c < last; ++c) {
+            const CopyPlacer place(object.copies[c]);
+            FloatLanes lo = {inf, inf, inf, inf}, hi = -lo;
+            for (int32_t v : positions) {
+                const FloatLanes at = place.Point(vertices + static_cast<size_t>(v) * 3);
+                lo = at < lo ? at : lo;
+                hi = hi < at ? at : hi;
             }
+            ofCopy[c] = {lo, hi};
         }
-        // A mirror turns the winding, so the copy keeps facing outward.
-        const int second = t.mirrored ? 2 : 1, third = t.mirrored ? 1 : 2;
-        for (size_t i = 0; i < w.indices.size(); i += 3) {
-            indices[i] = base + w.indices[i];
-            indices[i + 1] = base + w.indices[i + second];
-            indices[i + 2] = base + w.indices[i + third];
-        }
-        positions += count * 3;
-        normals += count * 3;
-        indices += w.indices.size();
-        base += static_cast<uint32_t>(count);
     });
+    // In the copies' order, so that of equal bounds (-0 and 0) the first one stays.
+    FloatLanes lo = {inf, inf, inf, inf}, hi = -lo;
+    for (const auto& b : ofCopy) {
+        lo = b[0] < lo ? b[0] : lo;
+        hi = hi < b[1] ? b[1] : hi;
+    }
     for (int k = 0; k < 3; ++k) {
         min[k] = lo[k];
         max[k] = hi[k];
     }
 }
 
-// The whole model, or the reason there is none.
-std::string BuildModel(const Document& doc, int32_t divLevel, tinygltf::Model& model) {
+// The model's JSON as TinyGLTF writes it, with the one buffer (the BIN chunk) added.
+bool ModelJson(const tinygltf::Model& model, uint64_t binBytes, std::string& json,
+               std::string& why) {
+    std::ostringstream stream;
+    try {
+        tinygltf::TinyGLTF writer;
+        if (!writer.WriteGltfSceneToStream(&model, stream, false, false) || !stream) {
+            why = "the glTF library could not write the model";
+            return false;
+        }
+    } catch (const std::bad_alloc&) {
+        throw;
+    } catch (const std::exception& e) {
+        why = std::string("the glTF library could not write the model: ") + e.what();
+        return false;
+    }
+    json = stream.str();
+    while (!json.empty() && std::isspace(static_cast<unsigned char>(json.back())))
+        json.pop_back();
+    if (json.size() < 2 || json.front() != '{' || json.back() != '}') {
+        why = "the glTF library wrote no JSON object";
+        return false;
+    }
+    // The model leaves its buffer out: TinyGLTF would copy the whole BIN chunk into it.
+    if (binBytes > 0) {
+        json.pop_back();
+        json += ",\"buffers\":[{\"byteLength\":" + std::to_string(binBytes) + "}]}";
+    }
+    return true;
+}
+
+// The whole plan, or the reason there is none.
+std::string Plan(const Document& doc, int32_t divLevel, GlbPlan& plan) {
     std::string problem = MeshExportProblem(doc, divLevel);
     if (!problem.empty()) return problem;
-    std::vector<ObjectMesh> meshes(doc.objects.size());
-    std::vector<Welded> welded(doc.objects.size());
+    plan.objects.resize(doc.objects.size());
     uint64_t bytes = 0;
     for (size_t o = 0; o < doc.objects.size(); ++o) {
-        meshes[o] = BuildObjectMesh(doc.objects[o], divLevel);
-        welded[o] = Weld(meshes[o]);
+        GlbObject& object = plan.objects[o];
+        object.mesh = BuildObjectMesh(doc.objects[o], divLevel);
+        object.welded = Weld(object.mesh);
         const uint64_t copies = static_cast<uint64_t>(SymmetryCopyCount(doc.objects[o]));
-        bytes += copies * (welded[o].position.size() * 24 + welded[o].indices.size() * 4);
+        bytes += copies * (object.welded.position.size() * 24 + object.welded.indices.size() * 4);
         if (bytes > kMaxBufferBytes) {
             return "the mesh needs more than 2 GB, more than a glTF binary file holds; choose a "
                    "lower subdivision level";
         }
     }
 
+    tinygltf::Model model;
     model.asset.version = "2.0";
     model.asset.generator = kGenerator;
     const std::vector<int> materials = AddMaterials(doc, model);
-    model.buffers.resize(1);
-    std::vector<unsigned char>& data = model.buffers[0].data;
-    ReserveFilledOnce(data, static_cast<size_t>(bytes));
-    data.resize(static_cast<size_t>(bytes));
     tinygltf::Scene scene;
     size_t offset = 0;
     for (size_t o = 0; o < doc.objects.size(); ++o) {
         const PatchObject& obj = doc.objects[o];
+        GlbObject& object = plan.objects[o];
         tinygltf::Node node;
         node.name = MeshObjectName(obj, o);
-        const Welded& w = welded[o];
-        const size_t copies = static_cast<size_t>(SymmetryCopyCount(obj));
-        const size_t vertexCount = w.position.size() * copies;
-        const size_t indexCount = w.indices.size() * copies;
+        const Welded& w = object.welded;
+        ForEachSymmetryCopyOf(obj, [&](const SymmetryCopy& copy) {
+            object.copies.push_back(SymmetryTransform(obj, copy));
+        });
+        const size_t vertexCount = w.position.size() * object.copies.size();
+        const size_t indexCount = w.indices.size() * object.copies.size();
         if (indexCount > 0) {
             const size_t vectorBytes = vertexCount * 12;
-            unsigned char* at = data.data() + offset;
             double min[3], max[3];
-            PlaceCopies(obj, meshes[o], w, reinterpret_cast<float*>(at),
-                        reinterpret_cast<float*>(at + vectorBytes),
-                        reinterpret_cast<uint32_t*>(at + 2 * vectorBytes), min, max);
+            CopyBounds(object, min, max);
             tinygltf::Primitive primitive;
             primitive.mode = TINYGLTF_MODE_TRIANGLES;
             primitive.material = materials[o];
@@ -244,51 +286,73 @@ std::string BuildModel(const Document& doc, int32_t divLevel, tinygltf::Model& m
         scene.nodes.push_back(static_cast<int>(model.nodes.size()));
         model.nodes.push_back(std::move(node));
     }
-    // A document without a single triangle still makes a valid file: no empty buffer.
-    if (data.empty()) model.buffers.clear();
     model.scenes.push_back(std::move(scene));
     model.defaultScene = 0;
+    // A document without a single triangle still makes a valid file: no buffer at all.
+    plan.binBytes = offset;
+    std::string why;
+    if (!ModelJson(model, plan.binBytes, plan.json, why)) return why;
     return "";
 }
 
-// The library writes to a stream; this one hands its bytes on to the exporters' writer.
-class TextOutBuffer : public std::streambuf {
-  public:
-    explicit TextOutBuffer(TextOut& out) : out_(out) {}
+void PutU32(BlockOut& out, uint32_t v) {
+    out.Put(&v, 4);
+}
 
-  protected:
-    std::streamsize xsputn(const char* s, std::streamsize n) override {
-        out_.Put(s, static_cast<size_t>(n));
-        return n;
+// One object's part of the BIN chunk: the positions of every copy, their normals, then their
+// triangles' indices.
+void MakeObjectBin(BlockOut& out, const GlbObject& object) {
+    const Welded& w = object.welded;
+    const float* vertices = object.mesh.vertices.data();
+    const float* normals = object.mesh.normals.data();
+    const size_t count = w.position.size();
+    for (const CopyTransform& t : object.copies) {
+        const CopyPlacer place(t);
+        out.Records(count, 12, [&](size_t g, char* p) {
+            place.Point(vertices + static_cast<size_t>(w.position[g]) * 3, p);
+        });
     }
-    int_type overflow(int_type c) override {
-        if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
-        const char ch = traits_type::to_char_type(c);
-        out_.Put(&ch, 1);
-        return c;
+    for (const CopyTransform& t : object.copies) {
+        const CopyPlacer place(t);
+        out.Records(count, 12, [&](size_t g, char* p) {
+            place.Direction(normals + static_cast<size_t>(w.normal[g]) * 3, p);
+        });
     }
+    uint32_t base = 0;
+    for (const CopyTransform& t : object.copies) {
+        // A mirror turns the winding, so the copy keeps facing outward.
+        const int second = t.mirrored ? 2 : 1, third = t.mirrored ? 1 : 2;
+        const uint32_t* indices = w.indices.data();
+        out.Records(w.indices.size() / 3, 12, [&](size_t i, char* p) {
+            const uint32_t* at = indices + i * 3;
+            const uint32_t triangle[3] = {base + at[0], base + at[second], base + at[third]};
+            std::memcpy(p, triangle, 12);
+        });
+        base += static_cast<uint32_t>(count);
+    }
+}
 
-  private:
-    TextOut& out_;
-};
+// The file: the 12-byte header, the JSON chunk padded with spaces and the BIN chunk padded
+// with zeros, each to a multiple of 4 bytes.
+void MakeGlb(BlockOut& out, const GlbPlan& plan) {
+    out.Put("glTF", 4);
+    PutU32(out, 2);
+    PutU32(out, static_cast<uint32_t>(plan.fileBytes()));
+    PutU32(out, static_cast<uint32_t>(plan.jsonChunkBytes()));
+    out.Put("JSON", 4);
+    out.Put(plan.json.data(), plan.json.size());
+    out.Put("   ", plan.jsonChunkBytes() - plan.json.size());
+    if (plan.binBytes == 0) return;
+    PutU32(out, static_cast<uint32_t>(plan.binChunkBytes()));
+    out.Put("BIN\0", 4);
+    for (const GlbObject& object : plan.objects)
+        if (!object.welded.indices.empty()) MakeObjectBin(out, object);
+    out.Put("\0\0\0", plan.binChunkBytes() - plan.binBytes);
+}
 
-bool WriteModel(const tinygltf::Model& model, TextOut& out, std::string* why) {
-    TextOutBuffer buffer(out);
-    std::ostream stream(&buffer);
-    try {
-        tinygltf::TinyGLTF writer;
-        if (!writer.WriteGltfSceneToStream(&model, stream, false, true) || !stream) {
-            if (why) *why = "the glTF library could not write the model";
-            return false;
-        }
-    } catch (const std::bad_alloc&) {
-        throw;
-    } catch (const std::exception& e) {
-        if (why) *why = std::string("the glTF library could not write the model: ") + e.what();
-        return false;
-    }
-    out.Flush();
-    return out.ok();
+bool Refuse(const std::string& problem, std::string* why) {
+    if (why) *why = problem;
+    return false;
 }
 
 }  // namespace
@@ -298,35 +362,35 @@ double SrgbToLinear(double c) {
 }
 
 bool GlbExportBytes(const Document& doc, int32_t divLevel, std::string* bytes, std::string* why) {
-    tinygltf::Model model;
-    const std::string problem = BuildModel(doc, divLevel, model);
-    if (!problem.empty()) {
-        if (why) *why = problem;
-        return false;
-    }
+    GlbPlan plan;
+    const std::string problem = Plan(doc, divLevel, plan);
+    if (!problem.empty()) return Refuse(problem, why);
     std::string text;
-    TextOut out(&text);
-    if (!WriteModel(model, out, why)) return false;
+    text.reserve(static_cast<size_t>(plan.fileBytes()));
+    StreamBytes([&](BlockOut& out) { MakeGlb(out, plan); },
+                [&](const char* data, size_t n) {
+                    text.append(data, n);
+                    return true;
+                });
     *bytes = std::move(text);
     return true;
 }
 
 int ExportGlb(const Document& doc, int32_t divLevel, const std::string& path, std::string* why) {
-    tinygltf::Model model;
-    const std::string problem = BuildModel(doc, divLevel, model);
+    GlbPlan plan;
+    const std::string problem = Plan(doc, divLevel, plan);
     if (!problem.empty()) {
-        if (why) *why = problem;
+        Refuse(problem, why);
         return -1;
     }
-    std::string reason;
     const bool ok = WriteFileAtomically(
         path,
         [&](std::FILE* f) {
-            TextOut out(f);
-            return WriteModel(model, out, &reason);
+            return StreamBytes(
+                [&](BlockOut& out) { MakeGlb(out, plan); },
+                [f](const char* data, size_t n) { return std::fwrite(data, 1, n, f) == n; });
         },
         why);
-    if (!ok && why && !reason.empty()) *why = reason;
     return ok ? 0 : -1;
 }
 

@@ -4,8 +4,18 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <cerrno>
 #include <cmath>
+#include <condition_variable>
 #include <cstdio>
+#include <cstring>
+#include <deque>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
 
 #include "model/invariants.h"
@@ -14,6 +24,60 @@
 namespace zarni {
 
 namespace {
+
+// de Casteljau on four points: the point at t and the difference of the last two intermediate
+// points. Lane by lane these are the operations of PatchPointAt (model/tessellation.cpp), so
+// the results are its own bit for bit.
+inline void CasteljauWithTangent(const FloatLanes p[4], float t, FloatLanes& point,
+                                 FloatLanes& tangent) {
+    const float s = 1.0f - t;
+    const FloatLanes a0 = s * p[0] + t * p[1], a1 = s * p[1] + t * p[2], a2 = s * p[2] + t * p[3];
+    const FloatLanes b0 = s * a0 + t * a1, b1 = s * a1 + t * a2;
+    point = s * b0 + t * b1;
+    tangent = b1 - b0;
+}
+
+// The four rows of a patch net at one u: their points and u tangents, which every grid point
+// of that column shares.
+struct GridColumn {
+    FloatLanes point[4];
+    FloatLanes tangent[4];
+};
+
+// EvaluatePatchGrid's points and normals, bit for bit, with the steps along u made once a
+// column instead of once a point.
+void EvaluateGrid(const float* net, const std::vector<float>& params, GridColumn* columns,
+                  float* points, float* normals) {
+    const size_t stride = params.size();
+    FloatLanes rows[4][4];
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c) {
+            const float* at = net + (r * 4 + c) * 3;
+            rows[r][c] = FloatLanes{at[0], at[1], at[2], 0.0f};
+        }
+    for (size_t i = 0; i < stride; ++i)
+        for (int r = 0; r < 4; ++r)
+            CasteljauWithTangent(rows[r], params[i], columns[i].point[r], columns[i].tangent[r]);
+    for (size_t j = 0; j < stride; ++j) {
+        const float v = params[j];
+        for (size_t i = 0; i < stride; ++i) {
+            const size_t at = (j * stride + i) * 3;
+            FloatLanes point, dv, du, unused;
+            CasteljauWithTangent(columns[i].point, v, point, dv);
+            CasteljauWithTangent(columns[i].tangent, v, du, unused);
+            std::memcpy(points + at, &point, 12);
+            float n[3] = {du[1] * dv[2] - du[2] * dv[1], du[2] * dv[0] - du[0] * dv[2],
+                          du[0] * dv[1] - du[1] * dv[0]};
+            const float len2 = n[0] * n[0] + n[1] * n[1] + n[2] * n[2];
+            if (len2 > 0.0f) {
+                const float inv = 1.0f / std::sqrt(len2);
+                for (float& c : n)
+                    c *= inv;
+            }
+            std::copy(n, n + 3, normals + at);
+        }
+    }
+}
 
 // Four control point indices of a curve, in one fixed direction.
 struct CurveKey {
@@ -50,13 +114,19 @@ class MeshBuilder {
         ReserveFilledOnce(mesh_.vertices,
                           (patches * grid + obj_.segments.size() * params_.size()) * 3);
         ReserveFilledOnce(mesh_.normals, patches * grid * 3);
+        // Every quad's two triangles at most, written in place and cut to those kept.
         ReserveFilledOnce(mesh_.triangles, patches * static_cast<size_t>(n_ * n_) * 12);
+        mesh_.triangles.resize(mesh_.triangles.capacity());
+        ReserveFilledOnce(gridPoints_, patches * grid * 3);
+        gridPoints_.resize(patches * grid * 3);
+        mesh_.normals.resize(patches * grid * 3);
+        AddPatches();
+        std::vector<float>().swap(gridPoints_);
+        mesh_.triangles.resize(trianglesKept_ * 6);
         std::vector<uint8_t> edgeOfPatch(obj_.segments.size(), 0);
-        for (const Patch& q : obj_.patches) {
-            AddPatch(q);
+        for (const Patch& q : obj_.patches)
             for (int32_t e : {q.edge0, q.edge1, q.edge2, q.edge3})
                 edgeOfPatch[e] = 1;
-        }
         for (size_t s = 0; s < obj_.segments.size(); ++s)
             if (!edgeOfPatch[s]) AddFreeSegment(obj_.segments[s]);
         mesh_.closed = !obj_.patches.empty() && EdgesPaired();
@@ -123,17 +193,52 @@ class MeshBuilder {
             out[k * outStride] = record.base + static_cast<int32_t>(reversed ? n - k : k) - 1;
     }
 
-    void AddPatch(const Patch& q) {
-        const std::array<int32_t, 16> net = PatchNet(obj_.segments, q);
-        float cp[48];
-        PatchFloats(obj_.points.data(), obj_.segments, q, cp);
+    // Both threads evaluate the patches' grids, claiming them one at a time in order; this one
+    // welds each patch as soon as its grid is there (the welding numbers the vertices patch by
+    // patch, as one thread would) and evaluates the next unclaimed grid while it waits.
+    void AddPatches() {
+        const size_t patches = obj_.patches.size();
+        std::atomic<size_t> next{0};
+        std::vector<std::atomic<bool>> ready(patches);
+        auto evaluateNext = [&](GridColumn* columns) {
+            const size_t p = next.fetch_add(1);
+            if (p >= patches) return false;
+            EvaluatePatch(p, columns);
+            ready[p].store(true, std::memory_order_release);
+            return true;
+        };
+        std::vector<GridColumn> mine(params_.size()), helpers(params_.size());
+        std::thread helper;
+        try {
+            helper = std::thread([&] {
+                while (evaluateNext(helpers.data())) {
+                }
+            });
+        } catch (const std::system_error&) {
+            // No thread to be had: this one evaluates every grid itself.
+        }
+        struct Join {
+            std::thread& thread;
+            ~Join() {
+                if (thread.joinable()) thread.join();
+            }
+        } join{helper};
+        for (size_t p = 0; p < patches; ++p) {
+            while (!ready[p].load(std::memory_order_acquire))
+                if (!evaluateNext(mine.data())) std::this_thread::yield();
+            AddPatch(obj_.patches[p], p);
+        }
+    }
+
+    // The points and normals of patch `p` on the grid, into gridPoints_ and mesh_.normals at
+    // the patch's place; the normals turned to the side the triangles face.
+    void EvaluatePatch(size_t p, GridColumn* columns) {
         const size_t stride = params_.size();
         const size_t grid = stride * stride;
-        points_.resize(grid * 3);
-        const size_t normalBase = mesh_.normals.size() / 3;
-        mesh_.normals.resize((normalBase + grid) * 3);
-        float* normals = mesh_.normals.data() + normalBase * 3;
-        EvaluatePatchGrid(cp, params_, points_.data(), normals);
+        float cp[48];
+        PatchFloats(obj_.points.data(), obj_.segments, obj_.patches[p], cp);
+        float* normals = mesh_.normals.data() + p * grid * 3;
+        EvaluateGrid(cp, params_, columns, gridPoints_.data() + p * grid * 3, normals);
         for (size_t j = 0; j < stride; ++j) {
             for (size_t i = 0; i < stride; ++i) {
                 float* nm = normals + (j * stride + i) * 3;
@@ -150,10 +255,17 @@ class MeshBuilder {
                     nm[k] = -nm[k];
             }
         }
+    }
+
+    void AddPatch(const Patch& q, size_t index) {
+        const std::array<int32_t, 16> net = PatchNet(obj_.segments, q);
+        const size_t stride = params_.size();
+        const size_t grid = stride * stride;
+        const size_t normalBase = index * grid;
 
         gridVertex_.resize(grid);
         int32_t* g = gridVertex_.data();
-        const float* p = points_.data();
+        const float* p = gridPoints_.data() + normalBase * 3;
         const size_t n = static_cast<size_t>(n_);
         // Around the patch the triangles run down the u = 1 edge, back along v = 0, up the
         // u = 0 edge and forward along v = 1.
@@ -190,20 +302,22 @@ class MeshBuilder {
         }
         const double facet[3] = {e1[1] * e2[2] - e1[2] * e2[1], e1[2] * e2[0] - e1[0] * e2[2],
                                  e1[0] * e2[1] - e1[1] * e2[0]};
-        const double area2 =
-            std::sqrt(facet[0] * facet[0] + facet[1] * facet[1] + facet[2] * facet[2]);
+        const double length2 = facet[0] * facet[0] + facet[1] * facet[1] + facet[2] * facet[2];
         // Collapsed to a line or a point: nothing to see, and no direction to face.
-        if (!(area2 > 0.0)) return;
+        if (!(length2 > 0.0)) return;
         // A corner whose patch gave no normal at all (a patch folded flat) takes the triangle's.
         for (size_t nm : {n0, n1, n2}) {
             float* to = &mesh_.normals[nm * 3];
-            if (to[0] == 0.0f && to[1] == 0.0f && to[2] == 0.0f)
+            if (to[0] == 0.0f && to[1] == 0.0f && to[2] == 0.0f) {
+                const double length = std::sqrt(length2);
                 for (int k = 0; k < 3; ++k)
-                    to[k] = static_cast<float>(facet[k] / area2);
+                    to[k] = static_cast<float>(facet[k] / length);
+            }
         }
-        const int32_t t[6] = {v0, static_cast<int32_t>(n0), v1, static_cast<int32_t>(n1),
-                              v2, static_cast<int32_t>(n2)};
-        mesh_.triangles.insert(mesh_.triangles.end(), t, t + 6);
+        int32_t* t = &mesh_.triangles[trianglesKept_++ * 6];
+        t[0] = v0, t[1] = static_cast<int32_t>(n0);
+        t[2] = v1, t[3] = static_cast<int32_t>(n1);
+        t[4] = v2, t[5] = static_cast<int32_t>(n2);
     }
 
     void AddFreeSegment(const Segment& s) {
@@ -264,6 +378,8 @@ class MeshBuilder {
     const std::vector<float> params_;
     std::vector<int32_t> pointVertex_;
     std::unordered_map<CurveKey, CurveRecord, CurveKeyHash> curves_;
+    size_t trianglesKept_ = 0;
+    std::vector<float> gridPoints_;  // the grid points of every patch, in patch order
     std::vector<float> points_;
     std::vector<int32_t> gridVertex_;
     ObjectMesh mesh_;
@@ -273,6 +389,204 @@ class MeshBuilder {
 
 ObjectMesh BuildObjectMesh(const PatchObject& obj, int32_t steps) {
     return MeshBuilder(obj, TessellationSteps(steps)).Build();
+}
+
+void OnTwoThreads(size_t count, const std::function<void(size_t, size_t)>& work) {
+    const size_t half = count / 2;
+    std::exception_ptr failed;
+    std::thread second;
+    if (half > 0) {
+        try {
+            second = std::thread([&] {
+                try {
+                    work(half, count);
+                } catch (...) {
+                    failed = std::current_exception();
+                }
+            });
+        } catch (const std::system_error&) {
+            // No thread to be had: this one does it all.
+        }
+    }
+    if (!second.joinable()) {
+        work(0, count);
+        return;
+    }
+    try {
+        work(0, half);
+    } catch (...) {
+        second.join();
+        throw;
+    }
+    second.join();
+    if (failed) std::rethrow_exception(failed);
+}
+
+namespace {
+
+// Thrown into `make` at its next block once the writer has given up.
+struct Stopped {};
+
+// Without a second thread: each full block is delivered at once.
+class DirectOut final : public BlockOut {
+  public:
+    explicit DirectOut(const std::function<bool(const char*, size_t)>& deliver)
+        : deliver_(deliver), block_(new char[kBlockBytes]) {
+        start_ = at_ = block_.get();
+        end_ = start_ + kBlockBytes;
+    }
+    bool Finish() { return Deliver(); }
+
+  private:
+    void Swap() override {
+        if (!Deliver()) throw Stopped();
+    }
+    bool Deliver() {
+        const size_t n = static_cast<size_t>(at_ - start_);
+        at_ = start_;
+        return n == 0 || deliver_(start_, n);
+    }
+
+    const std::function<bool(const char*, size_t)>& deliver_;
+    std::unique_ptr<char[]> block_;
+};
+
+// Full blocks queued from the making thread to the writing one, which hands them back empty.
+class PipedOut final : public BlockOut {
+  public:
+    PipedOut() {
+        for (auto& b : blocks_)
+            b.reset(new char[kBlockBytes]);
+        for (size_t b = 1; b < kBlocks; ++b)
+            empty_.push_back(blocks_[b].get());
+        start_ = at_ = blocks_[0].get();
+        end_ = start_ + kBlockBytes;
+    }
+
+    // The making thread's end: its last bytes, or the exception that ended it.
+    void Finish(std::exception_ptr failed) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!failed && at_ > start_) full_.push_back({start_, static_cast<size_t>(at_ - start_)});
+        failed_ = failed;
+        done_ = true;
+        changed_.notify_all();
+    }
+
+    // Delivers the blocks as they come until the making thread is done or `deliver` fails.
+    bool Drain(const std::function<bool(const char*, size_t)>& deliver) {
+        for (;;) {
+            Piece piece;
+            {
+                std::unique_lock<std::mutex> lock(mutex_);
+                changed_.wait(lock, [this] { return done_ || !full_.empty(); });
+                if (failed_ || full_.empty()) return !failed_;
+                piece = full_.front();
+                full_.pop_front();
+            }
+            if (!deliver(piece.data, piece.size)) {
+                Stop();
+                return false;
+            }
+            std::lock_guard<std::mutex> lock(mutex_);
+            empty_.push_back(piece.data);
+            changed_.notify_all();
+        }
+    }
+
+    void Stop() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stopped_ = true;
+        changed_.notify_all();
+    }
+
+    // After the making thread has ended: the exception that ended it, if any.
+    std::exception_ptr failed() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return failed_;
+    }
+
+  private:
+    struct Piece {
+        char* data = nullptr;
+        size_t size = 0;
+    };
+    // Enough for the maker to fill one block while the writer writes another.
+    static constexpr size_t kBlocks = 4;
+
+    void Swap() override {
+        std::unique_lock<std::mutex> lock(mutex_);
+        full_.push_back({start_, static_cast<size_t>(at_ - start_)});
+        at_ = start_;
+        changed_.notify_all();
+        changed_.wait(lock, [this] { return stopped_ || !empty_.empty(); });
+        if (stopped_) throw Stopped();
+        start_ = at_ = empty_.back();
+        end_ = start_ + kBlockBytes;
+        empty_.pop_back();
+    }
+
+    std::unique_ptr<char[]> blocks_[kBlocks];
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<Piece> full_;
+    std::vector<char*> empty_;
+    bool stopped_ = false;
+    bool done_ = false;
+    std::exception_ptr failed_;
+};
+
+}  // namespace
+
+void BlockOut::Put(const void* data, size_t n) {
+    const char* from = static_cast<const char*>(data);
+    while (n > 0) {
+        if (at_ == end_) Swap();
+        const size_t part = std::min(n, static_cast<size_t>(end_ - at_));
+        std::memcpy(at_, from, part);
+        at_ += part;
+        from += part;
+        n -= part;
+    }
+}
+
+bool StreamBytes(const std::function<void(BlockOut&)>& make,
+                 const std::function<bool(const char*, size_t)>& deliver) {
+    PipedOut piped;
+    std::thread maker;
+    try {
+        maker = std::thread([&] {
+            std::exception_ptr failed;
+            try {
+                make(piped);
+            } catch (const Stopped&) {
+            } catch (...) {
+                failed = std::current_exception();
+            }
+            piped.Finish(failed);
+        });
+    } catch (const std::system_error&) {
+        DirectOut direct(deliver);
+        try {
+            make(direct);
+        } catch (const Stopped&) {
+            return false;
+        }
+        return direct.Finish();
+    }
+    bool ok;
+    try {
+        ok = piped.Drain(deliver);
+    } catch (...) {
+        piped.Stop();
+        maker.join();
+        throw;
+    }
+    // The writer's errno (a full disk) is the reason its caller reports.
+    const int error = errno;
+    maker.join();
+    if (std::exception_ptr failed = piped.failed()) std::rethrow_exception(failed);
+    errno = error;
+    return ok;
 }
 
 std::string MeshObjectName(const PatchObject& obj, size_t index) {

@@ -1,8 +1,11 @@
 // The triangle mesh of an object's patches that every mesh export (OBJ, STL, glTF) writes.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -44,6 +47,59 @@ struct ObjectMesh {
 // - a closed mesh whose volume comes out negative is turned over.
 ObjectMesh BuildObjectMesh(const PatchObject& obj, int32_t steps);
 
+// Runs `work(first, last)` over 0..count - 1 in two halves at once, the second half on a thread
+// of its own (or everything on this one where no thread can be started). An exception from
+// either half is thrown here once both have ended.
+void OnTwoThreads(size_t count, const std::function<void(size_t, size_t)>& work);
+
+// Where an export's bytes are made: a block of memory at a time, each full block handed on to
+// be written while the next one fills.
+class BlockOut {
+  public:
+    static constexpr size_t kBlockBytes = size_t{1} << 20;
+
+    // A pointer with at least `n` (at most kBlockBytes) writable bytes; pass the end to Commit.
+    char* Room(size_t n) {
+        if (static_cast<size_t>(end_ - at_) < n) Swap();
+        return at_;
+    }
+    void Commit(char* end) { at_ = end; }
+    // The bytes left in the block: after Room(n), at least n.
+    size_t Left() const { return static_cast<size_t>(end_ - at_); }
+    // Any number of bytes, across blocks.
+    void Put(const void* data, size_t n);
+    // `count` records of `size` bytes (at most kBlockBytes), record i written by put(i, at) in
+    // place, as many at a time as the block holds.
+    template <typename PutRecord>
+    void Records(size_t count, size_t size, PutRecord put) {
+        for (size_t i = 0; i < count;) {
+            char* p = Room(size);
+            const size_t last = std::min(count, i + Left() / size);
+            for (; i < last; ++i, p += size)
+                put(i, p);
+            Commit(p);
+        }
+    }
+
+  protected:
+    BlockOut() = default;
+    ~BlockOut() = default;
+    // Hands on the bytes from start_ to at_ and makes start_ .. end_ an empty block.
+    virtual void Swap() = 0;
+
+    char* start_ = nullptr;
+    char* at_ = nullptr;
+    char* end_ = nullptr;
+};
+
+// Runs `make` on a thread of its own and hands every block it fills to `deliver`, on this
+// thread and in order, so that making a file's bytes and writing them overlap (where no thread
+// can be started, `make` runs here and delivers as it goes). Once `deliver` returns false,
+// `make` is stopped at its next block and nothing more is delivered: the result is false. An
+// exception from `make` is thrown here.
+bool StreamBytes(const std::function<void(BlockOut&)>& make,
+                 const std::function<bool(const char*, size_t)>& deliver);
+
 // Room for `n` elements, backed by huge pages where the block is large: the exports fill tens of
 // megabytes once, and touching them a huge page at a time costs a fraction of 4 KiB pages.
 template <typename T>
@@ -63,6 +119,38 @@ inline void TransformDirection(const CopyTransform& t, const float* in, float* o
         out[r] =
             t.linear[r * 3] * in[0] + t.linear[r * 3 + 1] * in[1] + t.linear[r * 3 + 2] * in[2];
 }
+
+// Three floats (a point or a direction) in the first three lanes of a vector register.
+typedef float FloatLanes __attribute__((vector_size(16)));
+
+// A copy's placement held by the columns of its linear part, which places a point or a
+// direction in a few vector operations. Each lane sums its products in the order
+// TransformPoint and TransformDirection do, so the results are theirs bit for bit.
+class CopyPlacer {
+  public:
+    explicit CopyPlacer(const CopyTransform& t)
+        : c0_{t.linear[0], t.linear[3], t.linear[6], 0.0f},
+          c1_{t.linear[1], t.linear[4], t.linear[7], 0.0f},
+          c2_{t.linear[2], t.linear[5], t.linear[8], 0.0f},
+          offset_{t.offset[0], t.offset[1], t.offset[2], 0.0f} {}
+
+    FloatLanes Point(const float* in) const {
+        return c0_ * in[0] + c1_ * in[1] + c2_ * in[2] + offset_;
+    }
+    FloatLanes Direction(const float* in) const { return c0_ * in[0] + c1_ * in[1] + c2_ * in[2]; }
+    // The same, as three floats at `out`.
+    void Point(const float* in, void* out) const {
+        const FloatLanes p = Point(in);
+        std::memcpy(out, &p, 12);
+    }
+    void Direction(const float* in, void* out) const {
+        const FloatLanes d = Direction(in);
+        std::memcpy(out, &d, 12);
+    }
+
+  private:
+    FloatLanes c0_, c1_, c2_, offset_;
+};
 
 // An object's name for a mesh file: UTF-8, control characters as '_', and "OBJ_" with the
 // object's number (from 1) for a name that is empty or only spaces.

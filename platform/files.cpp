@@ -66,8 +66,14 @@ bool FinalTarget(const std::string& path, std::string& target) {
 struct Sink {
     int fd;
     int64_t written;
-    int64_t limit;  // -1: none
+    int64_t limit;         // -1: none
+    int64_t handedOn = 0;  // bytes whose writing to the disk has been started
 };
+
+// Every this many bytes the disk is set to write what came so far, so that a large file is
+// mostly on the disk by the time it is flushed (and the page cache never holds much of it
+// unwritten, which makes the kernel slow the writer down).
+constexpr int64_t kWriteBehindBytes = int64_t{8} << 20;
 
 ssize_t SinkWrite(void* cookie, const char* data, size_t size) {
     Sink& sink = *static_cast<Sink*>(cookie);
@@ -88,6 +94,15 @@ ssize_t SinkWrite(void* cookie, const char* data, size_t size) {
         done += static_cast<size_t>(n);
     }
     sink.written += static_cast<int64_t>(done);
+    if (sink.written - sink.handedOn >= kWriteBehindBytes) {
+        // Only a start: the flush before the rename still waits for every byte and reports
+        // any failure.
+        const int error = errno;
+        sync_file_range(sink.fd, sink.handedOn, sink.written - sink.handedOn,
+                        SYNC_FILE_RANGE_WRITE);
+        errno = error;
+        sink.handedOn = sink.written;
+    }
     if (full) {
         errno = ENOSPC;
         return static_cast<ssize_t>(done);

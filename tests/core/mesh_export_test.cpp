@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include "formats/native_file.h"
 #include "formats/obj_export.h"
 #include "formats/stl_export.h"
+#include "model/tessellation.h"
 #include "ops/lathe.h"
 #include "ops/primitives.h"
 #include "platform/files.h"
@@ -274,7 +276,9 @@ TEST(MeshExport, ClosedSurfacesBecomeClosedMeshesFacingOutward) {
             // crease keeps a vertex for each side.
             tinygltf::Model model;
             const std::vector<GlbObject> glb = ReadGlb(Glb(doc, 5), model);
-            if (c.smooth) EXPECT_EQ(glb.at(0).positions.size(), ids.size());
+            if (c.smooth) {
+                EXPECT_EQ(glb.at(0).positions.size(), ids.size());
+            }
             EXPECT_GE(glb.at(0).positions.size(), ids.size());
             EXPECT_LT(glb.at(0).positions.size(), 2 * ids.size());
         }
@@ -400,6 +404,158 @@ TEST(MeshExport, BadInputWritesNothingNotEvenATemporaryFile) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()),
                             std::filesystem::directory_iterator()),
               1);
+}
+
+uint32_t Bits(float f) {
+    uint32_t b;
+    std::memcpy(&b, &f, 4);
+    return b;
+}
+
+// The mesh's grids are the views' own, bit for bit, in every patch's place: each normal (where
+// the surface has one) and each vertex inside a patch, whichever thread evaluated it.
+TEST(MeshExport, GridsAreTheViewsEvaluationBitForBit) {
+    struct Case {
+        Document doc;
+        int32_t level;
+    };
+    for (const Case& c : {Case{BentDocument(3), 1}, Case{BentDocument(4), 7}, Case{Lathed(0), 20},
+                          Case{Lathed(3), 13}}) {
+        const PatchObject& obj = c.doc.objects[0];
+        const ObjectMesh mesh = BuildObjectMesh(obj, c.level);
+        const std::vector<float> params = GridParameters(c.level);
+        const size_t stride = params.size(), grid = stride * stride, n = stride - 1;
+        SCOPED_TRACE(std::to_string(obj.patches.size()) + " patches, level " +
+                     std::to_string(c.level));
+        ASSERT_EQ(mesh.normals.size(), obj.patches.size() * grid * 3);
+        std::vector<float> points(obj.patches.size() * grid * 3), normals(points.size());
+        for (size_t p = 0; p < obj.patches.size(); ++p) {
+            float net[48];
+            PatchFloats(obj.points.data(), obj.segments, obj.patches[p], net);
+            EvaluatePatchGrid(net, params, &points[p * grid * 3], &normals[p * grid * 3]);
+        }
+        size_t checked = 0;
+        for (size_t i = 0; i < normals.size(); i += 3) {
+            if (normals[i] == 0 && normals[i + 1] == 0 && normals[i + 2] == 0) continue;
+            for (int k = 0; k < 3; ++k) {
+                const float facing = mesh.turned ? normals[i + k] : -normals[i + k];
+                ASSERT_EQ(Bits(mesh.normals[i + k]), Bits(facing)) << "grid point " << i / 3;
+            }
+            ++checked;
+        }
+        EXPECT_GT(checked, normals.size() / 6);
+        for (size_t t = 0; t < mesh.triangles.size(); t += 2) {
+            const size_t g = static_cast<size_t>(mesh.triangles[t + 1]) % grid;
+            const size_t i = g % stride, j = g / stride;
+            if (i == 0 || j == 0 || i == n || j == n) continue;  // a vertex shared along an edge
+            const size_t at = static_cast<size_t>(mesh.triangles[t + 1]) * 3;
+            for (int k = 0; k < 3; ++k)
+                ASSERT_EQ(Bits(mesh.vertices[static_cast<size_t>(mesh.triangles[t]) * 3 + k]),
+                          Bits(points[at + k]));
+        }
+    }
+}
+
+// The exports' bytes are made on a second thread and written here a block at a time: every
+// byte arrives once and in order, the maker stops soon after the writer gives up, and a
+// maker's exception comes out here.
+TEST(MeshExport, BytesStreamInOrderAndStopWithTheWriter) {
+    constexpr size_t kBlock = BlockOut::kBlockBytes;
+    struct Case {
+        const char* name;
+        size_t bytes;
+        size_t record;     // made as records of this size; 0: with one Put
+        int failAt;        // the delivery that fails; -1: none
+        bool makerThrows;  // after the first block
+    };
+    const Case cases[] = {
+        {"nothing", 0, 0, -1, false},
+        {"one record", 50, 50, -1, false},
+        {"records across blocks", 3 * kBlock + 7, 50, -1, false},
+        {"one Put across blocks", 2 * kBlock + 1, 0, -1, false},
+        {"records of a whole block", 3 * kBlock, kBlock, -1, false},
+        {"writer gives up at once", 12 * kBlock, 12, 0, false},
+        {"writer gives up later", 12 * kBlock, 12, 2, false},
+        {"maker fails", 12 * kBlock, 12, -1, true},
+    };
+    auto byte = [](size_t i) { return static_cast<char>((i * 131 + i / 4099) & 0xff); };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string expected(c.bytes, 0);
+        for (size_t i = 0; i < c.bytes; ++i)
+            expected[i] = byte(i);
+        bool finished = false;
+        auto make = [&](BlockOut& out) {
+            if (c.record == 0) {
+                out.Put(expected.data(), expected.size());
+            } else {
+                const size_t whole = c.bytes / c.record;
+                out.Records(whole, c.record, [&](size_t r, char* p) {
+                    if (c.makerThrows && r * c.record > kBlock) throw std::runtime_error("no");
+                    std::memcpy(p, &expected[r * c.record], c.record);
+                });
+                out.Put(expected.data() + whole * c.record, c.bytes - whole * c.record);
+            }
+            finished = true;
+        };
+        std::string got;
+        int deliveries = 0;
+        auto deliver = [&](const char* data, size_t n) {
+            EXPECT_LE(n, kBlock);
+            if (deliveries++ == c.failAt) return false;
+            got.append(data, n);
+            return true;
+        };
+        if (c.makerThrows) {
+            EXPECT_THROW(StreamBytes(make, deliver), std::runtime_error);
+            EXPECT_FALSE(finished);
+        } else if (c.failAt >= 0) {
+            EXPECT_FALSE(StreamBytes(make, deliver));
+            EXPECT_FALSE(finished) << "the maker ran on";
+            EXPECT_EQ(deliveries, c.failAt + 1) << "delivered after the writer gave up";
+            EXPECT_TRUE(expected.compare(0, got.size(), got) == 0);
+        } else {
+            EXPECT_TRUE(StreamBytes(make, deliver));
+            EXPECT_TRUE(finished);
+            EXPECT_TRUE(got == expected);
+        }
+    }
+}
+
+// Files of many blocks, larger than the writer lets build up unwritten, are the exports' bytes;
+// a write failing at any point of them keeps the old file and leaves nothing else.
+TEST(MeshExport, LargeExportsAreTheirBytesAndFailWhole) {
+    testing_files::TempFolder folder;
+    Document doc = BentDocument(9);
+    doc.objects[0].mirrorFlags = 7 | kMirrorMove;
+    doc.objects[0].windmillCount = 72;
+    doc.objects[0].moveX = 2500;
+    const int32_t level = 10;
+    struct Export {
+        int (*write)(const Document&, int32_t, const std::string&, std::string*);
+        bool (*bytes)(const Document&, int32_t, std::string*, std::string*);
+    };
+    for (const Export& e : {Export{ExportStl, StlExportBytes}, Export{ExportGlb, GlbExportBytes}}) {
+        std::string bytes, why;
+        ASSERT_TRUE(e.bytes(doc, level, &bytes, &why)) << why;
+        ASSERT_GT(bytes.size(), size_t{10} << 20);
+        const std::string path = folder.File("m");
+        ASSERT_EQ(e.write(doc, level, path, &why), 0) << why;
+        EXPECT_TRUE(testing_files::Get(path) == bytes);
+        for (const int64_t failAt :
+             {int64_t{100}, int64_t{3 << 20} + 1, static_cast<int64_t>(bytes.size()) - 1}) {
+            SCOPED_TRACE(failAt);
+            testing_files::Put(path, "old");
+            SetWriteFaultsForTesting(WriteFaults{failAt});
+            EXPECT_EQ(e.write(doc, level, path, &why), -1);
+            SetWriteFaultsForTesting(WriteFaults{});
+            EXPECT_NE(why.find("No space"), std::string::npos) << why;
+            EXPECT_EQ(testing_files::Get(path), "old");
+            EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()),
+                                    std::filesystem::directory_iterator()),
+                      1);
+        }
+    }
 }
 
 TEST(MeshExport, CommandLineWritesStlAndGlbAndRefusesBadInput) {
