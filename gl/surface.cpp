@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <system_error>
+#include <thread>
 
 namespace zarni {
 
@@ -327,6 +329,32 @@ void EvaluatePatch(const PatchObject& obj, size_t p, const std::vector<float>& p
                       out.surfaceNormals.data() + p * grid * 3);
 }
 
+// Runs `body(i)` for every i below `count`, the first half on a second thread when there are at
+// least `enough`. The calls write disjoint places, so the split changes nothing they write.
+template <typename Body>
+void SplitAcrossTwo(size_t count, size_t enough, const Body& body) {
+    size_t begin = 0;
+    std::thread other;
+    if (count >= enough) {
+        try {
+            other = std::thread([&body, half = count / 2] {
+                for (size_t i = 0; i < half; ++i)
+                    body(i);
+            });
+            begin = count / 2;
+        } catch (const std::system_error&) {
+            // No thread to be had: all of it here.
+        }
+    }
+    for (size_t i = begin; i < count; ++i)
+        body(i);
+    if (other.joinable()) other.join();
+}
+
+// Enough evaluation to be worth a second thread.
+constexpr size_t kSplitSegments = 8192;
+constexpr size_t kSplitPatches = 512;
+
 bool UpdateObjectArrays(const PatchObject& obj, int32_t divLevel, ObjectArrays& arrays) {
     const bool sameLine =
         obj.cacheGeneration != 0 && obj.cacheBase != 0 && arrays.base == obj.cacheBase &&
@@ -336,10 +364,17 @@ bool UpdateObjectArrays(const PatchObject& obj, int32_t divLevel, ObjectArrays& 
     if (!sameLine) return false;
     const std::vector<float> params = GridParameters(arrays.steps);
     const uint64_t built = arrays.generation;
+    // The records that changed are evaluated first (an undo may change them all), then their
+    // ranges and the bounds of their draw calls are taken.
+    SplitAcrossTwo(arrays.segmentsDrawn, kSplitSegments, [&](size_t s) {
+        if (obj.segmentChangedAt[s] > built) EvaluateSegment(obj, s, params, arrays);
+    });
+    SplitAcrossTwo(arrays.patchesDrawn, kSplitPatches, [&](size_t p) {
+        if (obj.patchChangedAt[p] > built) EvaluatePatch(obj, p, params, arrays);
+    });
     size_t lastCall = SIZE_MAX;
     for (size_t s = 0; s < arrays.segmentsDrawn; ++s) {
         if (obj.segmentChangedAt[s] <= built) continue;
-        EvaluateSegment(obj, s, params, arrays);
         Widen(arrays.dirtySegmentsBegin, arrays.dirtySegmentsEnd, s);
         if (s / kSegmentsPerDraw != lastCall) {
             lastCall = s / kSegmentsPerDraw;
@@ -349,7 +384,6 @@ bool UpdateObjectArrays(const PatchObject& obj, int32_t divLevel, ObjectArrays& 
     lastCall = SIZE_MAX;
     for (size_t p = 0; p < arrays.patchesDrawn; ++p) {
         if (obj.patchChangedAt[p] <= built) continue;
-        EvaluatePatch(obj, p, params, arrays);
         Widen(arrays.dirtyPatchesBegin, arrays.dirtyPatchesEnd, p);
         if (p / kPatchesPerDraw != lastCall) {
             lastCall = p / kPatchesPerDraw;
@@ -377,8 +411,8 @@ void BuildObjectArrays(const PatchObject& obj, int32_t divLevel, ObjectArrays& o
     const size_t curveStride = static_cast<size_t>(n) + 1;
     out.base = obj.cacheBase;
     out.curveVertices.resize(segments * curveStride * 3);
-    for (size_t s = 0; s < segments; ++s)
-        EvaluateSegment(obj, s, params, out);
+    SplitAcrossTwo(segments, kSplitSegments,
+                   [&](size_t s) { EvaluateSegment(obj, s, params, out); });
     const size_t callSegments = std::min(segments, kSegmentsPerDraw);
     out.curveIndices.resize(callSegments * n * 2);
     for (size_t s = 0; s < callSegments; ++s) {
@@ -397,8 +431,7 @@ void BuildObjectArrays(const PatchObject& obj, int32_t divLevel, ObjectArrays& o
     const size_t grid = curveStride * curveStride;
     out.surfaceVertices.resize(patches * grid * 3);
     out.surfaceNormals.resize(patches * grid * 3);
-    for (size_t p = 0; p < patches; ++p)
-        EvaluatePatch(obj, p, params, out);
+    SplitAcrossTwo(patches, kSplitPatches, [&](size_t p) { EvaluatePatch(obj, p, params, out); });
     out.surfaceBoxes.resize((patches + kPatchesPerDraw - 1) / kPatchesPerDraw * 6);
     for (size_t call = 0; call * kPatchesPerDraw < patches; ++call)
         PatchCallBounds(obj, call, out);

@@ -597,7 +597,7 @@ bool ViewSet::RedrawPending() const {
 }
 
 bool ViewSet::FlushRedraws() {
-    return DrawPass(FrameSlices::Clock::time_point::max());
+    return DrawPass(FrameSlices::Clock::time_point::max(), FrameSlices::Clock::time_point::max());
 }
 
 bool ViewSet::DrawSlice() {
@@ -605,7 +605,9 @@ bool ViewSet::DrawSlice() {
     const Clock::time_point start = Clock::now();
     const auto send = std::chrono::duration_cast<Clock::duration>(
         std::chrono::duration<double, std::milli>(sliceSendMs_));
-    const bool drew = DrawPass(start + send);
+    const auto slice = std::chrono::duration_cast<Clock::duration>(
+        std::chrono::duration<double, std::milli>(DetailGovernor::kSliceMs));
+    const bool drew = DrawPass(start + slice, start + send);
     bool underWay = false;
     for (const ViewPanel* v : views_)
         underWay = underWay || (v && v->frameInProgress());
@@ -615,9 +617,12 @@ bool ViewSet::DrawSlice() {
         // quicker than drawing (arrays in buffers), so the time to send may come down to
         // a single piece's.
         const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+        // It comes down at once but grows fourfold at most, since a slice of light pieces says
+        // little about the heavy ones after them.
         if (ms > 0.0) {
-            sliceSendMs_ = std::clamp(sliceSendMs_ * DetailGovernor::kSliceMs / ms, 0.01,
-                                      DetailGovernor::kSliceMs);
+            const double fitting = sliceSendMs_ * DetailGovernor::kSliceMs / ms;
+            sliceSendMs_ = std::clamp(std::min(fitting, sliceSendMs_ * 4.0), 0.01,
+                                      DetailGovernor::kSliceMs / 2);
         }
     }
     return drew || RedrawPending();
@@ -634,7 +639,8 @@ bool ViewSet::IdleOfView(int index) {
     return DrawSlice();
 }
 
-bool ViewSet::DrawPass(FrameSlices::Clock::time_point deadline) {
+bool ViewSet::DrawPass(FrameSlices::Clock::time_point deadline,
+                       FrameSlices::Clock::time_point sendBy) {
     using Clock = FrameSlices::Clock;
     if (!RedrawPending()) return false;
     // Each view is drawn as current with its own context; the current view and its context
@@ -663,9 +669,15 @@ bool ViewSet::DrawPass(FrameSlices::Clock::time_point deadline) {
         v->sliceMs_ = 0.0;
         abandoned = true;
     }
-    const SceneLoad load = LoadOfViews(true);
-    frameLevel_ = abandoned ? governor_.Quick(steps, load)
-                            : governor_.Choose(::zarni::TickCount(), steps, load);
+    // A pass that only goes on with pictures under way keeps the level they began with.
+    bool anyBegun = false;
+    for (const ViewPanel* v : views_)
+        anyBegun = anyBegun || (v && v->drawPending_);
+    if (anyBegun) {
+        const SceneLoad load = LoadOfViews(true);
+        frameLevel_ = abandoned ? governor_.Quick(steps, load)
+                                : governor_.Choose(::zarni::TickCount(), steps, load);
+    }
     // The views drawn whole in this pass at its level, measured together as before.
     SceneLoad passLoad;
     double passMs = 0.0;
@@ -686,7 +698,7 @@ bool ViewSet::DrawPass(FrameSlices::Clock::time_point deadline) {
         currentView_ = i;
         began = true;
         const Clock::time_point start = Clock::now();
-        const bool shown = v->Render(&v->slices_, deadline);
+        const bool shown = v->Render(&v->slices_, sendBy);
         const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
         if (v->frameInProgress()) {
             v->sliceMs_ += ms;

@@ -222,7 +222,9 @@ class ViewSet : public wxEvtHandler, public ViewHost {
     void ScheduleSettle();
     // One pass over the marked views and the pictures under way, drawing until `deadline`
     // (a view is begun only while time is left, or when nothing was drawn yet).
-    bool DrawPass(FrameSlices::Clock::time_point deadline);
+    // Views are begun until `deadline`; a picture drawn in slices sends its pieces until
+    // `sendBy` (the GL drawing them takes the time between the two).
+    bool DrawPass(FrameSlices::Clock::time_point deadline, FrameSlices::Clock::time_point sendBy);
 
     wxWindow* parent_;
     std::array<ViewPanel*, kViews> views_{};
@@ -242,7 +244,7 @@ class ViewSet : public wxEvtHandler, public ViewHost {
     bool buttonsWereDown_ = false;
     // How long a slice may send drawing before it waits for the GL to finish it, learnt so
     // that a slice with its finish takes about DetailGovernor::kSliceMs.
-    double sliceSendMs_ = 2.0;  // the first slice of a picture sends little
+    double sliceSendMs_ = 10.0;
     int lastIdleView_ = kViews;
     bool sliceThisRound_ = false;
     // Views whose last picture was a reduced one.
