@@ -266,7 +266,7 @@ TEST_F(FileCommands, LongOpenAndSaveShowProgressAndEndWithTheDocument) {
     SetLongWorkDelayForTesting(0);
     SetLongWorkShownHookForTesting([&] {
         for (wxWindow* w : wxTopLevelWindows)
-            if (wxDynamicCast(w, wxProgressDialog) && w->IsShown()) ++shown;
+            if (dynamic_cast<wxProgressDialog*>(w) && w->IsShown()) ++shown;
     });
     ASSERT_TRUE(OpenCommandLineFile(frame, file));
     EXPECT_EQ(App().doc.objectCount(), 3);
@@ -283,7 +283,7 @@ TEST_F(FileCommands, LongOpenAndSaveShowProgressAndEndWithTheDocument) {
     ASSERT_EQ(ReadDocumentFile(back, sw, clipboard, file), kFileOk);
     EXPECT_EQ(back.objects[0].name, "saved");
     for (wxWindow* w : wxTopLevelWindows)
-        EXPECT_EQ(wxDynamicCast(w, wxProgressDialog), nullptr);
+        EXPECT_EQ(dynamic_cast<wxProgressDialog*>(w), nullptr);
 
     // What the worker throws comes back to the caller, after the worker has ended.
     EXPECT_THROW(RunLongWork(frame, "t", "m", [] { throw std::bad_alloc(); }), std::bad_alloc);
