@@ -300,12 +300,16 @@ void DrawControlArms(const SceneInput& in) {
                                             {{3, 3}, {2, 3}, {2, 2}, {3, 2}}};
     // With everything selected a huge object has arms by the million: they are drawn in pieces
     // of a sliced frame, as the points are.
+    // A reduced picture draws the arms of every stride-th patch and segment, as it thins the
+    // points.
+    const size_t every = Reduced(in) ? static_cast<size_t>(std::max(1, in.detail.stride)) : 1;
     const size_t patches = std::min(obj->patches.size(), obj->patchCache.size() / 48);
     const int32_t segCount = obj->segmentCount();
-    for (size_t first = 0; first < patches; first += kArmsPerPiece) {
+    for (size_t first = 0; first < patches; first += kArmsPerPiece * every) {
         if (!TakePiece(in.slices)) continue;
-        const size_t end = std::min(patches, first + kArmsPerPiece);
-        for (size_t p = first; p < end; ++p) {
+        const size_t end = std::min(patches, first + kArmsPerPiece * every);
+        SurfaceCounters().armsVisited += (end - first + every - 1) / every;
+        for (size_t p = first; p < end; p += every) {
             const Patch& q = obj->patches[p];
             if (q.edge0 < 0 || q.edge0 >= segCount || q.edge1 < 0 || q.edge1 >= segCount) continue;
             const int32_t corners[4] = {obj->segments[q.edge0].p0, obj->segments[q.edge0].p3,
@@ -321,11 +325,12 @@ void DrawControlArms(const SceneInput& in) {
         }
     }
     const size_t segments = std::min(obj->segments.size(), obj->segmentCache.size() / 12);
-    for (size_t first = 0; first < segments; first += kArmsPerPiece) {
+    for (size_t first = 0; first < segments; first += kArmsPerPiece * every) {
         if (!TakePiece(in.slices)) continue;
-        const size_t end = std::min(segments, first + kArmsPerPiece);
+        const size_t end = std::min(segments, first + kArmsPerPiece * every);
+        SurfaceCounters().armsVisited += (end - first + every - 1) / every;
         glBegin(GL_LINES);
-        for (size_t s = first; s < end; ++s) {
+        for (size_t s = first; s < end; s += every) {
             const Segment& seg = obj->segments[s];
             const float* cp = obj->segmentCache.data() + 12 * s;
             if (isSelected(seg.p0)) {

@@ -72,6 +72,7 @@ struct DrawCounters {
     uint64_t segmentsDrawn = 0;  // segment copies sent
     uint64_t callsCulled = 0;    // draw calls left out as outside the view
     uint64_t pointsVisited = 0;  // control points looked at by the passes that draw them
+    uint64_t armsVisited = 0;    // patches and segments whose arms were looked at
     uint64_t bytesUploaded = 0;  // sent into buffer objects
 };
 DrawCounters& SurfaceCounters();

@@ -532,6 +532,14 @@ SceneLoad ViewSet::LoadOfViews(bool pendingOnly) const {
     return load;
 }
 
+namespace {
+
+// What drawing the arms of one selected anchor costs, in points: the arms to its two segment
+// neighbours and the corner loops of up to four patches, each begun and ended by itself.
+constexpr double kArmWorkPerAnchor = 6.0;
+
+}  // namespace
+
 SceneLoad ViewSet::LoadOfView(const ViewPanel& v) const {
     const AppState& app = App();
     const Document& doc = app.doc;
@@ -549,6 +557,10 @@ SceneLoad ViewSet::LoadOfView(const ViewPanel& v) const {
         // The two passes over the current object's points in the wireframe views.
         if (mode == kDisplayWireframe && current && !editor_->CameraDragged(v.camera))
             load.points += 2.0 * static_cast<double>(obj.points.size());
+        // The arms of its selected anchors, a handful of short lines each, counted as points.
+        if (mode == kDisplayWireframe && current &&
+            (app.sw.handleMode == 1 || (app.settings.controlFlags & kControlMinimumDrawing) == 0))
+            load.points += kArmWorkPerAnchor * static_cast<double>(doc.selectedAnchors.size());
     }
     return load;
 }

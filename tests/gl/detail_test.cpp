@@ -207,15 +207,23 @@ TEST_F(DetailTest, AReducedPictureDrawsAShareOfThePointsAndAnUnfinishedSliceShow
     sw.divLevel = 4;
     ViewCamera v = Ortho(kViewFront, 5.0f);
     const uint64_t count = doc.objects[0].points.size();
+    // Every anchor selected: the arms too are thinned like the points.
+    for (size_t i = 0; i < count; ++i)
+        if (doc.objects[0].points[i].anchor < 0)
+            doc.selectedAnchors.push_back(static_cast<int32_t>(i));
+    const uint64_t arms = doc.objects[0].patches.size() + doc.objects[0].segments.size();
     struct Case {
         DetailLevel level;
         uint64_t visited;  // both passes over the points
+        uint64_t armsVisited;
     };
-    for (const Case& c : {Case{DetailLevel{}, 2 * count},
-                          Case{DetailLevel{false, 1, 16}, 2 * ((count + 15) / 16)}}) {
+    for (const Case& c : {Case{DetailLevel{}, 2 * count, arms},
+                          Case{DetailLevel{false, 1, 16}, 2 * ((count + 15) / 16),
+                               (2000 + 15) / 16 + (30000 + 15) / 16}}) {
         SurfaceCounters() = DrawCounters{};
         const Image img = Draw(v, Input(kDisplayWireframe, v, c.level));
         EXPECT_EQ(SurfaceCounters().pointsVisited, c.visited) << c.level.stride;
+        EXPECT_EQ(SurfaceCounters().armsVisited, c.armsVisited) << c.level.stride;
         EXPECT_GT(Covered(img, Background()), 0);
     }
 
