@@ -66,15 +66,7 @@ void EvaluateGrid(const float* net, const std::vector<float>& params, GridColumn
             CasteljauWithTangent(columns[i].point, v, point, dv);
             CasteljauWithTangent(columns[i].tangent, v, du, unused);
             std::memcpy(points + at, &point, 12);
-            float n[3] = {du[1] * dv[2] - du[2] * dv[1], du[2] * dv[0] - du[0] * dv[2],
-                          du[0] * dv[1] - du[1] * dv[0]};
-            const float len2 = n[0] * n[0] + n[1] * n[1] + n[2] * n[2];
-            if (len2 > 0.0f) {
-                const float inv = 1.0f / std::sqrt(len2);
-                for (float& c : n)
-                    c *= inv;
-            }
-            std::copy(n, n + 3, normals + at);
+            UnitNormal(du, dv, normals + at);
         }
     }
 }

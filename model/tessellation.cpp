@@ -69,15 +69,7 @@ void PatchPointAt(const float* net, float u, float v, float* point, float* norma
     float dv[3], du[3], unused[3];
     CasteljauWithTangent(rowPoint, v, point, dv);
     CasteljauWithTangent(rowTangent, v, du, unused);
-    float n[3] = {du[1] * dv[2] - du[2] * dv[1], du[2] * dv[0] - du[0] * dv[2],
-                  du[0] * dv[1] - du[1] * dv[0]};
-    const float len2 = n[0] * n[0] + n[1] * n[1] + n[2] * n[2];
-    if (len2 > 0.0f) {
-        const float inv = 1.0f / std::sqrt(len2);
-        for (float& c : n)
-            c *= inv;
-    }
-    std::copy(n, n + 3, normal);
+    UnitNormal(du, dv, normal);
 }
 
 void EvaluatePatchGrid(const float* net, const std::vector<float>& params, float* points,

@@ -2,6 +2,7 @@
 // the views' vertex arrays and the mesh export share it, so both give the same geometry.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -19,6 +20,24 @@ std::vector<float> GridParameters(int32_t steps);
 // The cubic through four control points (12 floats) at t, in the operation order of the GL's
 // one-dimensional evaluator.
 void CubicAt(const float* cp, float t, float* out);
+
+// The normal of the u and v derivatives `du` and `dv` (anything indexed 0..2), normalised, or
+// zero where their cross product vanishes: written out once so that every evaluation of the
+// surface gives the same bits.
+template <typename Vector>
+void UnitNormal(const Vector& du, const Vector& dv, float* out) {
+    float n[3] = {du[1] * dv[2] - du[2] * dv[1], du[2] * dv[0] - du[0] * dv[2],
+                  du[0] * dv[1] - du[1] * dv[0]};
+    const float len2 = n[0] * n[0] + n[1] * n[1] + n[2] * n[2];
+    if (len2 > 0.0f) {
+        const float inv = 1.0f / std::sqrt(len2);
+        for (float& c : n)
+            c *= inv;
+    }
+    out[0] = n[0];
+    out[1] = n[1];
+    out[2] = n[2];
+}
 
 // A point of a patch net (48 floats: rows along v, four positions along u in each) with the
 // normal the evaluator's automatic normals give: the normalised cross product of the u and v
