@@ -29,15 +29,8 @@ class DetailTest : public GlTest {
     // The picture as the views draw it now, after a reduced one in between (the governor's
     // frames while dragging), from the caches the views keep.
     Image Now(ViewCamera& v, uint8_t mode, DetailLevel reducedFirst) {
-        v.displayMode = mode;
-        SceneInput in(doc, sw, settings);
-        in.geometry = &cache;
-        in.reducedGeometry = &reduced;
-        in.drawOptions.buffers = true;
-        in.detail = reducedFirst;
-        Draw(v, in);
-        in.detail = DetailLevel{};
-        return Draw(v, in);
+        Draw(v, Input(mode, v, reducedFirst));
+        return Draw(v, Input(mode, v));
     }
 
     static bool Identical(const Image& a, const Image& b) {

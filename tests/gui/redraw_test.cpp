@@ -207,60 +207,6 @@ TEST_F(Redraws, AProjectionLoadComesBeforeTheNextCursorMapping) {
     EXPECT_NEAR(fromOlder.z, fromNew.z, 1e-3f);
 }
 
-// The mirrored 500-patch document at level 20 in the four-view layout: an orbit of the
-// perspective view with the real pointer keeps the event loop turning (a timer fires at least
-// every half second) through reduced pictures, and the settled picture is the full one.
-TEST_F(Redraws, ADragOnAHeavyDocumentKeepsTheEventLoopTurning) {
-    MainFrame* frame = Start();
-    ViewSet& views = frame->views();
-    AppState& app = App();
-    app.doc = bench::DrawBenchDocument();
-    app.sw.divLevel = 20;
-    app.settings.controlFlags &= ~kControlFullDetailAlways;
-    views.ToggleViewLayout();
-    ASSERT_EQ(views.viewCount(), 4);
-    views.view(0)->camera.displayMode = kDisplayShaded;
-    views.RedrawAllViews();
-    // Pictures this slow come quick first, then whole once nothing else is asked for.
-    ASSERT_TRUE(WaitForFullPictures(views));
-
-    using Clock = std::chrono::steady_clock;
-    Clock::time_point last = Clock::now();
-    double longestMs = 0.0;
-    wxTimer ticker;
-    ticker.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
-        const Clock::time_point now = Clock::now();
-        longestMs =
-            std::max(longestMs, std::chrono::duration<double, std::milli>(now - last).count());
-        last = now;
-    });
-    ViewPanel* view = views.view(0);
-    const wxPoint centre =
-        view->ClientToScreen(wxPoint(view->GetClientSize().x / 2, view->GetClientSize().y / 2));
-    wxUIActionSimulator sim;
-    sim.MouseMove(centre);
-    ASSERT_TRUE(WaitUntil([&] { return !views.RedrawPending(); }));
-    const float yaw = view->camera.yaw;
-    bool reduced = false;
-    ticker.Start(20);
-    last = Clock::now();
-    sim.MouseDown(wxMOUSE_BTN_RIGHT);
-    for (int i = 1; i <= 25; ++i) {
-        sim.MouseMove(centre + wxPoint(4 * i, i));
-        WaitUntil([&] { return !views.RedrawPending(); }, 2.0);
-        reduced = reduced || !views.frameLevel().full;
-    }
-    ticker.Stop();
-    sim.MouseUp(wxMOUSE_BTN_RIGHT);
-    ASSERT_TRUE(WaitUntil([&] { return views.editor().dragState() == kDragIdle; }));
-    EXPECT_LT(longestMs, 500.0) << "the event loop stood still during the drag";
-    EXPECT_TRUE(reduced) << "a full frame of this document is over the budget";
-    EXPECT_NE(view->camera.yaw, yaw);
-    // Released: the full pictures follow and nothing more is owed.
-    ASSERT_TRUE(WaitForFullPictures(views));
-    ExpectPicturesShowTheState(views);
-}
-
 // The longest time between two ticks of a 20 ms timer, and whether a picture drawn in slices was
 // ever under way at a tick.
 struct Ticks {
@@ -289,6 +235,50 @@ struct Ticks {
     ViewSet& views_;
     wxTimer timer_;
 };
+
+// The mirrored 500-patch document at level 20 in the four-view layout: an orbit of the
+// perspective view with the real pointer keeps the event loop turning (a timer fires at least
+// every half second) through reduced pictures, and the settled picture is the full one.
+TEST_F(Redraws, ADragOnAHeavyDocumentKeepsTheEventLoopTurning) {
+    MainFrame* frame = Start();
+    ViewSet& views = frame->views();
+    AppState& app = App();
+    app.doc = bench::DrawBenchDocument();
+    app.sw.divLevel = 20;
+    app.settings.controlFlags &= ~kControlFullDetailAlways;
+    views.ToggleViewLayout();
+    ASSERT_EQ(views.viewCount(), 4);
+    views.view(0)->camera.displayMode = kDisplayShaded;
+    views.RedrawAllViews();
+    // Pictures this slow come quick first, then whole once nothing else is asked for.
+    ASSERT_TRUE(WaitForFullPictures(views));
+
+    Ticks ticks(views);
+    ViewPanel* view = views.view(0);
+    const wxPoint centre =
+        view->ClientToScreen(wxPoint(view->GetClientSize().x / 2, view->GetClientSize().y / 2));
+    wxUIActionSimulator sim;
+    sim.MouseMove(centre);
+    ASSERT_TRUE(WaitUntil([&] { return !views.RedrawPending(); }));
+    const float yaw = view->camera.yaw;
+    bool reduced = false;
+    ticks.Start();
+    sim.MouseDown(wxMOUSE_BTN_RIGHT);
+    for (int i = 1; i <= 25; ++i) {
+        sim.MouseMove(centre + wxPoint(4 * i, i));
+        WaitUntil([&] { return !views.RedrawPending(); }, 2.0);
+        reduced = reduced || !views.frameLevel().full;
+    }
+    ticks.Stop();
+    sim.MouseUp(wxMOUSE_BTN_RIGHT);
+    ASSERT_TRUE(WaitUntil([&] { return views.editor().dragState() == kDragIdle; }));
+    EXPECT_LT(ticks.longestMs, 500.0) << "the event loop stood still during the drag";
+    EXPECT_TRUE(reduced) << "a full frame of this document is over the budget";
+    EXPECT_NE(view->camera.yaw, yaw);
+    // Released: the full pictures follow and nothing more is owed.
+    ASSERT_TRUE(WaitForFullPictures(views));
+    ExpectPicturesShowTheState(views);
+}
 
 // A document whose every full picture takes longer than a slice: 300,000 points, as many
 // segments and patches as the large-document run has for them, in four views, two of them
